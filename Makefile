@@ -1,0 +1,65 @@
+# glaxen: the whole set-up on a fresh Debian 12 machine.
+#   make run    installs what is missing, builds a Release build, runs the show
+#   make test   the same set-up, then every test
+#   make bench  the frame benchmark        make assets  regenerate the pictures and music
+#   make fuzz   fuzz the picture decoder   make format  clang-format the sources
+
+# Debian packages the build, the tests and the asset tools need.
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
+            libgtest-dev libbenchmark-dev \
+            libsdl2-dev libvorbis-dev libkissfft-dev libpng-dev \
+            libcairo2-dev libfreetype-dev fonts-dejavu-core \
+            xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils
+
+RELEASE  := build/release
+SANITIZE := build/sanitize
+JOBS     ?= $(shell nproc)
+
+.PHONY: run test unit sanitize bench assets fuzz format deps release clean
+
+run: release
+	cd $(RELEASE)/run && ./glaxen
+
+test: deps
+	$(MAKE) unit
+	$(MAKE) sanitize
+
+# Release build with g++ and the unit tests, warnings as errors.
+unit: release
+	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
+
+# The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang,
+# whose undefined-behaviour checks include float-cast-overflow.
+sanitize: deps
+	cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	      -DGLAXEN_SANITIZE=ON -DGLAXEN_WERROR=ON
+	cmake --build $(SANITIZE) -j $(JOBS)
+	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+
+release: deps
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ \
+	      -DGLAXEN_WERROR=ON -DGLAXEN_BENCH=ON
+	cmake --build $(RELEASE) -j $(JOBS)
+
+bench: release
+	$(RELEASE)/bench/frame_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Installs the missing packages: directly as root, through sudo otherwise.
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    if [ "$$(id -u)" = 0 ]; then sudo=; \
+	    elif command -v sudo >/dev/null; then sudo=sudo; \
+	    else echo "These Debian packages are missing; install them as root:" $$missing >&2; exit 1; fi; \
+	    $$sudo apt-get update -q && \
+	    $$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+clean:
+	rm -rf build

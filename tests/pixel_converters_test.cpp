@@ -1,0 +1,77 @@
+// The pixel converters: their selection, every format on telling values, and exact spans.
+#include "display/pixel_converters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+TEST(PixelConverters, SelectionByBitCount) {
+    const struct {
+        int bits;
+        PixelConverter want;
+        int bytes;
+    } cases[] = {
+        {32, copyPixels32, 4},    {24, convertPixels24, 3}, {16, convertPixels16, 2},
+        {15, convertPixels15, 2}, {8, nullptr, 0},          {0, nullptr, 0},
+        {64, nullptr, 0},         {-32, nullptr, 0},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(requestConverter(c.bits), c.want) << "bit count " << c.bits;
+        EXPECT_EQ(converterBytesPerPixel(c.bits), c.bytes) << "bit count " << c.bits;
+    }
+}
+
+// Each value through every converter, written at an odd address to prove no alignment is assumed.
+TEST(PixelConverters, TellingValues) {
+    const struct {
+        Pixel v;
+        uint8_t b24[3];
+        uint16_t w16, w15;
+    } cases[] = {
+        {0x00FFFFFF, {0xFF, 0xFF, 0xFF}, 0xFFFF, 0x7FFF},
+        {0x00123456, {0x56, 0x34, 0x12}, 0x11AA, 0x08CA},
+        {0xFF123456, {0x56, 0x34, 0x12}, 0x11AA, 0x08CA},
+        {0x00FF0000, {0x00, 0x00, 0xFF}, 0xF800, 0x7C00},
+        {0x0000FF00, {0x00, 0xFF, 0x00}, 0x07E0, 0x03E0},
+        {0x000000FF, {0xFF, 0x00, 0x00}, 0x001F, 0x001F},
+        {0x00000400, {0x00, 0x04, 0x00}, 0x0020, 0x0000},
+        {0x00070307, {0x07, 0x03, 0x07}, 0x0000, 0x0000},
+        {0x00808080, {0x80, 0x80, 0x80}, 0x8410, 0x4210},
+    };
+    for (const auto &c : cases) {
+        uint8_t out[8];
+        copyPixels32(out + 1, &c.v, 1);
+        uint32_t w32;
+        std::memcpy(&w32, out + 1, 4);
+        EXPECT_EQ(w32, c.v) << std::hex << "32 bits of 0x" << c.v;
+
+        std::memset(out, 0xAA, sizeof out);
+        convertPixels24(out + 1, &c.v, 1);
+        EXPECT_EQ(std::memcmp(out + 1, c.b24, 3), 0) << std::hex << "24 bits of 0x" << c.v;
+        EXPECT_EQ(out[4], 0xAA) << "24 bits: the byte after the pixel was written";
+
+        convertPixels16(out + 1, &c.v, 1);
+        EXPECT_EQ(out[1] | out[2] << 8, c.w16) << std::hex << "16 bits of 0x" << c.v;
+        convertPixels15(out + 1, &c.v, 1);
+        EXPECT_EQ(out[1] | out[2] << 8, c.w15) << std::hex << "15 bits of 0x" << c.v;
+    }
+}
+
+// A 640-pixel row: every converter writes exactly count x bytes-per-pixel bytes, in order.
+TEST(PixelConverters, RowSpansAreExact) {
+    std::vector<Pixel> row(640);
+    for (int i = 0; i < 640; ++i) row[i] = 0x9E3779B9u * (i + 1);
+    for (int bits : {32, 24, 16, 15}) {
+        const int bytes = converterBytesPerPixel(bits);
+        std::vector<uint8_t> out(640 * 4 + 16, 0x5C);
+        requestConverter(bits)(out.data(), row.data(), 640);
+        EXPECT_EQ(out[640 * bytes], 0x5C) << bits << " bits wrote past the row";
+        std::vector<uint8_t> one(4);
+        for (int i = 0; i < 640; i += 37) {
+            requestConverter(bits)(one.data(), &row[i], 1);
+            ASSERT_EQ(std::memcmp(&out[i * bytes], one.data(), bytes), 0)
+                << bits << " bits, pixel " << i << " differs from a one-pixel conversion";
+        }
+    }
+}
