@@ -13,6 +13,9 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 
 RELEASE  := build/release
 SANITIZE := build/sanitize
+FUZZ     := build/fuzz
+TOOLS    := build/tools
+FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize bench assets fuzz format deps release clean
@@ -23,6 +26,7 @@ run: release
 test: deps
 	$(MAKE) unit
 	$(MAKE) sanitize
+	$(MAKE) fuzz FUZZ_SECONDS=30
 
 # Release build with g++ and the unit tests, warnings as errors.
 unit: release
@@ -44,8 +48,15 @@ release: deps
 bench: release
 	$(RELEASE)/bench/frame_bench
 
-format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+# The picture decoder under libFuzzer for FUZZ_SECONDS, seeded with the font picture (600 x 19).
+fuzz: deps
+	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DGLAXEN_FUZZ=ON -DGLAXEN_TESTS=OFF
+	cmake --build $(FUZZ) -j $(JOBS) --target decode_pcx_fuzzer
+	mkdir -p $(FUZZ)/corpus
+	{ printf '\130\002\023\000'; cat assets/font.pcx; } > $(FUZZ)/corpus/font.seed
+	$(FUZZ)/decode_pcx_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+	    -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
 
 # Installs the missing packages: directly as root, through sudo otherwise.
 deps:

@@ -1,0 +1,110 @@
+// The four embedded pictures: their PCX format, and what decoding them gives.
+#include "font/bitmap_font.h"
+#include "pictures/embedded_files.h"
+#include "pictures/pcx_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace {
+
+// One embedded file and its picture size.
+struct Expected {
+    EmbeddedPicture id;
+    int width, height;
+};
+constexpr Expected kExpected[] = {
+    {kPicture0, 640, 480}, {kPicture1, 640, 480}, {kPicture2, 640, 480}, {kFontPicture, 600, 19}};
+
+// Little-endian 16-bit field of a header.
+int field16(const uint8_t *header, int at) {
+    return header[at] | header[at + 1] << 8;
+}
+
+// Decodes an embedded picture; the stream must end exactly where the palette trailer begins.
+std::vector<Pixel> decoded(const Expected &e) {
+    const EmbeddedFile &file = kEmbeddedFiles[e.id];
+    std::vector<Pixel> out(size_t(e.width) * e.height);
+    auto stream = openMemoryStream(file.data, file.size);
+    decodePcx(stream.get(), e.width, e.height, out.data());
+    EXPECT_EQ(stream->position, file.size - 769)
+        << file.name << ": pixel data and trailer disagree";
+    return out;
+}
+
+}  // namespace
+
+TEST(EmbeddedPictures, AreGreyscalePcxFilesOfTheirSize) {
+    for (const Expected &e : kExpected) {
+        const EmbeddedFile &file = kEmbeddedFiles[e.id];
+        ASSERT_GT(file.size, 128 + 769) << file.name;
+        const uint8_t *h = file.data;
+        EXPECT_EQ(h[0], 0x0A) << file.name << " manufacturer";
+        EXPECT_EQ(h[1], 5) << file.name << " version";
+        EXPECT_EQ(h[2], 1) << file.name << " encoding";
+        EXPECT_EQ(h[3], 8) << file.name << " bits per pixel";
+        EXPECT_EQ(field16(h, 4), 0) << file.name << " xmin";
+        EXPECT_EQ(field16(h, 6), 0) << file.name << " ymin";
+        EXPECT_EQ(field16(h, 8), e.width - 1) << file.name << " xmax";
+        EXPECT_EQ(field16(h, 10), e.height - 1) << file.name << " ymax";
+        EXPECT_EQ(h[65], 1) << file.name << " planes";
+        EXPECT_EQ(field16(h, 66), e.width) << file.name << " bytes per line";
+        EXPECT_EQ(field16(h, 68), 2) << file.name << " palette information";
+        const uint8_t *trailer = file.data + file.size - 769;
+        ASSERT_EQ(trailer[0], 0x0C) << file.name << " palette marker";
+        for (int i = 0; i < 256 * 3; ++i)
+            ASSERT_EQ(trailer[1 + i], i / 3) << file.name << " palette entry " << i / 3;
+    }
+}
+
+TEST(EmbeddedPictures, DecodeToTheirPictures) {
+    const std::vector<Pixel> p0 = decoded(kExpected[0]);
+    const std::vector<Pixel> p1 = decoded(kExpected[1]);
+    const std::vector<Pixel> p2 = decoded(kExpected[2]);
+
+    size_t white = 0;
+    for (Pixel v : p0) white += v == 255;
+    const double whiteShare = double(white) / p0.size();
+    EXPECT_GE(whiteShare, 0.65) << "picture 0 is line art on a white ground";
+    EXPECT_LE(whiteShare, 0.75);
+    std::set<Pixel> edges(p0.begin(), p0.end());
+    EXPECT_GT(edges.size(), 64u) << "picture 0's lines have grey anti-aliased edges";
+
+    for (size_t i = 0; i < p0.size(); ++i)
+        ASSERT_EQ(p1[i], 255 - p0[i]) << "picture 1 is picture 0 inverted, value " << i;
+
+    double sum = 0;
+    for (Pixel v : p2) sum += v;
+    EXPECT_LT(sum / p2.size(), 100) << "picture 2 is dark on average";
+    EXPECT_GE(std::set<Pixel>(p2.begin(), p2.end()).size(), 200u)
+        << "picture 2 uses the full range";
+    for (const auto *p : {&p0, &p1, &p2})
+        for (Pixel v : *p) ASSERT_LE(v, 255u);
+}
+
+// Row 0 of the font picture: 62 markers, 31 glyphs, ink only between a glyph's markers.
+TEST(EmbeddedPictures, FontPictureHas31MarkedGlyphs) {
+    const std::vector<Pixel> font = decoded(kExpected[3]);
+    BitmapFont f;
+    f.setSizes(640, 480, 600, 19);
+    EXPECT_EQ(f.init(font.data()), 62);
+    ASSERT_EQ(f.glyphCount, 31);
+    std::vector<int> owner(600, -1);
+    for (int g = 0; g < 31; ++g) {
+        const Glyph &glyph = f.glyphs[g];
+        EXPECT_EQ(glyph.character, uint8_t(BitmapFont::kCharacters[g]));
+        for (int c = glyph.start + 1; c < glyph.end; ++c) owner[c] = g;
+    }
+    for (int r = 1; r < 19; ++r)
+        for (int c = 0; c < 600; ++c)
+            if (font[r * 600 + c] == 0) {
+                ASSERT_NE(owner[c], -1) << "ink outside a glyph at " << c << ", " << r;
+            }
+    const Glyph &space = f.glyphs[26];
+    EXPECT_GE(space.end - space.start, 4) << "the space has a width";
+    for (int r = 1; r < 19; ++r)
+        for (int c = space.start; c < space.end; ++c)
+            ASSERT_NE(font[r * 600 + c], 0u) << "ink in the space";
+}
