@@ -58,6 +58,15 @@ fuzz: deps
 	$(FUZZ)/decode_pcx_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
 	    -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
 
+# Regenerates the pictures in assets/ and their previews in docs/.
+assets: deps
+	cmake -S . -B $(TOOLS) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
+	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator
+	$(TOOLS)/tools/picture_generator/picture_generator assets --png docs
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
 # Installs the missing packages: directly as root, through sudo otherwise.
 deps:
 	@missing=$$(for p in $(PACKAGES); do \

@@ -1,0 +1,177 @@
+// The show's main routine over a scripted platform: start-up order, exit codes, the frame loop's
+// passes, the text and the two ways the loop ends.
+#include "show/show_main.h"
+
+#include "fake_platform.h"
+#include "font/bitmap_font.h"
+#include "show/show_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr Pixel kRed = BitmapFont::kGlyphColour;
+
+// Red pixels of row 20, by column.
+std::vector<int> redColumnsOfTextRow(const Pixel *frame) {
+    std::vector<int> columns;
+    for (int x = 0; x < kScreenWidth; ++x)
+        if (frame[kTextRow * kScreenWidth + x] == kRed) columns.push_back(x);
+    return columns;
+}
+
+}  // namespace
+
+TEST(ShowMain, DismissedDialogExitsOneWithNothingOpenedOrReleased) {
+    FakePlatform fake;
+    fake.dialogResult = 0;
+    EXPECT_EQ(showMain(fake.platform()), 1);
+    const std::vector<std::string> want = {"getVersion()", "init(1,44100,0)",
+                                           "streamCreateFile(qx-331b_051224.ogg,0,0,0)",
+                                           "startDialog()"};
+    EXPECT_EQ(fake.calls, want);
+}
+
+TEST(ShowMain, WrongAudioVersionShowsTheMessageAndExitsZero) {
+    FakePlatform fake;
+    fake.version = 0x20400;
+    EXPECT_EQ(showMain(fake.platform()), 0);
+    const std::vector<std::string> want = {
+        "getVersion()", "messageBox(BASS version 2.1 was not loaded,Incorrect BASS.DLL)"};
+    EXPECT_EQ(fake.calls, want);
+}
+
+// Start-up, two frames and shutdown, call by call.
+TEST(ShowMain, CallsHappenInTheShowsOrder) {
+    FakePlatform fake;
+    fake.stream = 7;
+    fake.clock = {1000, 1001, 1002, 141001};  // effect start, show start, two frames
+    EXPECT_EQ(showMain(fake.platform()), 0);
+    const std::vector<std::string> want = {"getVersion()",
+                                           "init(1,44100,0)",
+                                           "streamCreateFile(qx-331b_051224.ogg,0,0,0)",
+                                           "startDialog()",
+                                           "open(\"\",640,480,1)",
+                                           "channelPlay(7,0)",
+                                           "channelGetData(7,0x80000002)",
+                                           "present()",
+                                           "escapePressed()",
+                                           "channelGetData(7,0x80000002)",
+                                           "present()",
+                                           "escapePressed()",
+                                           "stop()",
+                                           "free()",
+                                           "close()"};
+    EXPECT_EQ(fake.calls, want);
+    EXPECT_EQ(fake.clockReads, 4u) << "two start times and one read per frame";
+}
+
+// Unticked boxes: the volume goes to 0 before the presenter opens windowed.
+TEST(ShowMain, SoundOffAndWindowedFromTheDialog) {
+    FakePlatform fake;
+    fake.dialogSettings = {false, false};
+    fake.clock = {0, 0, 140000};
+    EXPECT_EQ(showMain(fake.platform()), 0);
+    ASSERT_GE(fake.calls.size(), 7u);
+    EXPECT_EQ(fake.calls[4], "setVolume(0)");
+    EXPECT_EQ(fake.calls[5], "open(\"\",640,480,0)");
+}
+
+// t_show reaching 140000 ends the loop after that frame is presented; Escape after the
+// current frame.
+TEST(ShowMain, LoopEnds) {
+    const struct {
+        const char *name;
+        std::vector<uint32_t> clock;
+        int escapeOnFrame;
+        int wantPresents;
+    } cases[] = {
+        {"139999 goes on, 140000 is the last", {0, 0, 10, 139999, 140000, 140001}, -1, 3},
+        {"past the end in one step", {0, 0, 200000}, -1, 1},
+        {"Escape after the second frame", {0, 0, 10, 20, 30, 40}, 2, 2},
+        {"Escape on the first frame", {0, 0, 10}, 1, 1},
+        {"clock wraps at 32 bits",
+         {0xFFFFFF00u, 0xFFFFFF00u, 0xFFFFFFF0u, 140000u - 0x100u},
+         -1,
+         2},
+    };
+    for (const auto &c : cases) {
+        FakePlatform fake;
+        fake.clock = c.clock;
+        fake.escapeOnFrame = c.escapeOnFrame;
+        EXPECT_EQ(showMain(fake.platform()), 0) << c.name;
+        EXPECT_EQ(fake.presents, c.wantPresents) << c.name;
+        EXPECT_EQ(fake.count("close"), 1) << c.name;
+    }
+}
+
+// Without a stream the spectrum stays zero: every row is fed back, the frame is letterboxed.
+TEST(ShowMain, NoStreamFeedsEveryRowBackAndLetterboxesTheFrame) {
+    FakePlatform fake;
+    fake.clock = {0, 0, 5, 140000};  // first frame at t_effect 5: factor 6
+    int checked = 0;
+    fake.onPresent = [&](const Pixel *frame) {
+        if (checked++) return;
+        const ShowBuffers &b = showBuffers();
+        for (int y = 0; y < kScreenHeight; ++y)
+            for (int x = 0; x < kScreenWidth; ++x) {
+                const int p = y * kScreenWidth + x;
+                if (y < 60 || y >= 420) {
+                    ASSERT_EQ(frame[p], 0u) << "frame bar pixel (" << x << "," << y << ")";
+                } else {
+                    ASSERT_EQ(b.picture[p], frame[p] * 6) << "row " << y << " was not fed back";
+                }
+            }
+    };
+    showMain(fake.platform());
+    EXPECT_EQ(checked, 2);
+    for (float v : showBuffers().spectrum) ASSERT_EQ(v, 0.0f);
+}
+
+// A loud band 5 moves the letterbox to the picture buffer.
+TEST(ShowMain, LoudBandFiveLetterboxesThePicture) {
+    FakePlatform fake;
+    fake.stream = 3;
+    fake.fillSpectrum = [](float *spectrum) { spectrum[5] = 1.0f; };
+    fake.clock = {0, 0, 5, 140000};
+    fake.onPresent = [&fake](const Pixel *) {
+        const ShowBuffers &b = showBuffers();
+        EXPECT_FLOAT_EQ(b.bands[5], fake.presents == 1 ? 0.5f : 0.75f);
+        for (int p = 0; p < 60 * kScreenWidth; ++p) ASSERT_EQ(b.picture[p], 0u) << "pixel " << p;
+    };
+    showMain(fake.platform());
+    EXPECT_EQ(fake.presents, 2);
+}
+
+// No text at t_show 91000; from 91001 on, each glyph's left marker shows at x = 40 ... 200.
+TEST(ShowMain, TextAppearsAfter91Seconds) {
+    FakePlatform fake;
+    fake.clock = {0, 0, 91000, 91001, 140000};
+    std::vector<std::vector<int>> seen;
+    fake.onPresent = [&](const Pixel *frame) { seen.push_back(redColumnsOfTextRow(frame)); };
+    showMain(fake.platform());
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_TRUE(seen[0].empty()) << "text at t_show 91000";
+    for (int x : {40, 60, 80, 100, 140, 160, 180, 200}) {
+        for (size_t frame : {1u, 2u}) {
+            EXPECT_NE(std::find(seen[frame].begin(), seen[frame].end(), x), seen[frame].end())
+                << "no glyph marker at x " << x << " in frame " << frame;
+        }
+    }
+}
+
+// Every run starts from zeroed buffers, whatever the previous run left.
+TEST(ShowMain, EachRunStartsWithZeroedBuffers) {
+    FakePlatform first;
+    first.clock = {0, 0, 140000};
+    showMain(first.platform());
+    FakePlatform second;
+    second.dialogResult = 0;
+    showMain(second.platform());
+    const ShowBuffers &b = showBuffers();
+    for (Pixel p : b.frame) ASSERT_EQ(p, 0u);
+    for (float v : b.bands) ASSERT_EQ(v, 0.0f);
+}
