@@ -35,22 +35,23 @@ unit: release
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang,
 # whose undefined-behaviour checks include float-cast-overflow.
 sanitize: deps
-	cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	CXX=clang++ cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	      -DGLAXEN_SANITIZE=ON -DGLAXEN_WERROR=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
 	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
 
 release: deps
-	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ \
+	CXX=g++ cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	      -DGLAXEN_WERROR=ON -DGLAXEN_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 
 bench: release
 	$(RELEASE)/bench/frame_bench
+	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
 
 # The picture decoder under libFuzzer for FUZZ_SECONDS, seeded with the font picture (600 x 19).
 fuzz: deps
-	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DGLAXEN_FUZZ=ON -DGLAXEN_TESTS=OFF
 	cmake --build $(FUZZ) -j $(JOBS) --target decode_pcx_fuzzer
 	mkdir -p $(FUZZ)/corpus
@@ -58,9 +59,10 @@ fuzz: deps
 	$(FUZZ)/decode_pcx_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
 	    -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
 
-# Regenerates the pictures in assets/ and their previews in docs/.
+# Regenerates the pictures in assets/ and their previews in docs/, byte for byte.
 assets: deps
-	cmake -S . -B $(TOOLS) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
+	CXX=g++ cmake -S . -B $(TOOLS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	      -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
 	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator
 	$(TOOLS)/tools/picture_generator/picture_generator assets --png docs
 

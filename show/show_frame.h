@@ -12,7 +12,7 @@
 
 constexpr int kFontWidth = 600;  // font picture size
 constexpr int kFontHeight = 19;
-constexpr int kSpectrumBins = 1024;      // spectrum slots and band levels
+constexpr int kSpectrumSize = 1024;  // spectrum slots and band levels
 constexpr int32_t kTextStart = 91000;    // t_show above this draws the text
 constexpr int32_t kShowLength = 140000;  // t_show at which the show ends
 constexpr int kTextRow = 20;             // y of the text
@@ -22,8 +22,8 @@ struct ShowBuffers {
     Pixel frame[kScreenPixels];            // what is presented
     Pixel picture[kScreenPixels];          // colour source and feedback target
     Pixel font[kFontWidth * kFontHeight];  // decoded font picture
-    float spectrum[kSpectrumBins];         // latest spectrum read
-    float bands[kSpectrumBins];            // smoothed slots 5, 10 and 16
+    float spectrum[kSpectrumSize];         // latest spectrum read
+    float bands[kSpectrumSize];            // smoothed slots 5, 10 and 16
 };
 
 // The process-wide buffers (static storage). resetShowBuffers() zeroes them.

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Start-up benchmark: under Xvfb with a small window manager, the time from launching the show
+# to its dialog on screen, and from Return to the first frame on screen. Runs RUNS times and
+# prints each run and the medians. Usage: startup.sh GLAXEN PROBE [RUNS]
+set -u
+glaxen=$1
+probe=$2
+runs=${3:-7}
+work=$(mktemp -d /tmp/glaxen-startup.XXXXXX)
+trap 'kill $wm $xvfb 2>/dev/null; wait $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolock -nolisten tcp -nolisten unix >"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$work/display")"
+evilwm -fn fixed >/dev/null 2>&1 &
+wm=$!
+sleep 0.5
+cp "$(dirname "$glaxen")"/*.ogg "$work/" 2>/dev/null
+
+dialogs=()
+frames=()
+for run in $(seq "$runs"); do
+    start=$(date +%s%3N)
+    (cd "$work" && exec env SDL_AUDIODRIVER=dummy "$glaxen") >/dev/null 2>&1 &
+    app=$!
+    shown=$("$probe" window 280x32 10) || { echo "run $run: no dialog"; kill $app; wait $app; continue; }
+    pressed=$(date +%s%3N)
+    xdotool key Return
+    first=$("$probe" lit 100 200 824 368 10) || { echo "run $run: no frame"; kill $app; wait $app; continue; }
+    xdotool key Escape
+    wait $app
+    dialogs+=($((shown - start)))
+    frames+=($((first - pressed)))
+    echo "run $run: launch to dialog $((shown - start)) ms, Return to first frame $((first - pressed)) ms"
+    sleep 0.3
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+echo "startup_dialog_ms: $(median "${dialogs[@]}")"
+echo "startup_first_frame_ms: $(median "${frames[@]}")"

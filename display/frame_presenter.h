@@ -1,0 +1,75 @@
+// FramePresenter: shows 32-bit frames on the display, full screen or in a window. It owns the
+// window and the display objects from open to close, picks a pixel converter for the display's
+// format once at open and converts each frame straight into the locked target. The display
+// itself is reached through a PresenterDevice, so this logic runs and is tested without one.
+// Needs: display/pixel_converters.h.
+#pragma once
+
+#include "common/pixel.h"
+#include "display/pixel_converters.h"
+
+// The display's pixel format as the presenter sees it.
+struct DisplayFormat {
+    bool rgb;           // false for palette-indexed formats: no converter can serve them
+    int bitCount;       // what requestConverter is asked for: 32, 24, 16, 15, ...
+    int bytesPerPixel;  // bytes one display pixel takes
+};
+
+// The display services a presenter drives. Every function gets user first.
+struct PresenterDevice {
+    void *user;
+    bool (*loadDisplay)(void *user);  // the display system; false when there is none
+    bool (*createWindow)(void *user, const char *title, int width, int height, bool fullscreen);
+    void (*raiseWindow)(void *user);               // bring the window to the front
+    bool (*enterFullscreen)(void *user);           // the whole display for the window
+    void (*showCursor)(void *user, bool visible);  // the mouse cursor over the window
+    bool (*createChain)(void *user);               // what frames are shown through (vsync)
+    bool (*createTarget)(void *user, int width, int height);  // the lockable frame surface
+    DisplayFormat (*format)(void *user);                      // the target's pixel format
+    bool (*isLost)(void *user);                           // surfaces lost since the last restore
+    void (*restore)(void *user);                          // make lost surfaces again
+    bool (*lock)(void *user, void **pixels, int *pitch);  // false: nothing may be written
+    void (*unlock)(void *user);
+    void (*show)(void *user);  // the target on screen: letterboxed full screen, scaled windowed
+    void (*destroyChain)(void *user);  // the chain and the target with it
+    void (*destroyWindow)(void *user);
+    void (*unloadDisplay)(void *user);
+};
+
+// What the window reports to the presenter whenever the platform delivers it.
+enum class WindowEvent {
+    kActivated,       // the application became active
+    kDeactivated,     // the application lost the display (focus lost, minimised)
+    kCloseRequested,  // the close button or the window manager's close key
+};
+
+// The presenter's state: one record per process, zero at start.
+struct FramePresenter {
+    PresenterDevice device;
+    int width = 0;
+    int height = 0;
+    bool fullscreen = false;
+    bool displayLoaded = false;  // what open made, for close to release
+    bool windowMade = false;
+    bool chainMade = false;
+    bool opened = false;         // open succeeded: present may show frames
+    bool active = false;         // set by open, then by the window's activation events
+    bool quitRequested = false;  // the window asked to close
+    DisplayFormat format = {};
+    PixelConverter converter = nullptr;
+};
+
+// Opens a window (or the whole display) for width x height frames; 1 when ready, 0 when a step
+// failed. What it made is left for close.
+int presenterOpen(FramePresenter &presenter, const char *title, int width, int height,
+                  bool fullscreen);
+
+// Converts frame into the target and shows it; does nothing before a successful open, and
+// nothing at all while an inactive full-screen presenter waits to be active again.
+void presenterPresent(FramePresenter &presenter, const Pixel *frame);
+
+// Releases whatever open made and shows the cursor.
+void presenterClose(FramePresenter &presenter);
+
+// The window's handler: activation and close requests.
+void presenterWindowEvent(FramePresenter &presenter, WindowEvent event);

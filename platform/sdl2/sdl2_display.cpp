@@ -1,0 +1,176 @@
+// The presenter's display over SDL2: a window of class "glaxen", an accelerated renderer with
+// vsync as the flip chain, a streaming texture in the window's own pixel format as the target.
+// Full screen takes the whole display in its own mode and letterboxes the 4:3 frame; a window
+// scales the frame to whatever size the user gives it.
+#include "platform/sdl2/sdl2_platform.h"
+
+namespace {
+
+Sdl2Platform &platformOf(void *user) {
+    return *static_cast<Sdl2Platform *>(user);
+}
+Sdl2Display &displayOf(void *user) {
+    return platformOf(user).display;
+}
+
+// Video on a real display; the screen saver and display power-down stay away while it runs.
+bool loadDisplay(void *user) {
+    if (!sdl2InitVideo(platformOf(user))) return false;
+    SDL_DisableScreenSaver();
+    return true;
+}
+
+// Full screen asks for the whole display as the window is made (a window manager honours that
+// more surely than a later switch); a window is centred and resizable, its client area
+// width x height.
+bool createWindow(void *user, const char *title, int width, int height, bool fullscreen) {
+    Sdl2Display &d = displayOf(user);
+    d.width = width;
+    d.height = height;
+    d.fullscreen = fullscreen;
+    const int at = fullscreen ? 0 : SDL_WINDOWPOS_CENTERED;
+    const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    // Made for OpenGL when it can be, so that the renderer need not make the window again.
+    d.window = SDL_CreateWindow(title, at, at, width, height, flags | SDL_WINDOW_OPENGL);
+    if (d.window == nullptr) d.window = SDL_CreateWindow(title, at, at, width, height, flags);
+    return d.window != nullptr;
+}
+
+void raiseWindow(void *user) {
+    SDL_RaiseWindow(displayOf(user).window);
+}
+
+// The desktop's own mode: no mode switch. A window made full screen is already there.
+bool enterFullscreen(void *user) {
+    return SDL_SetWindowFullscreen(displayOf(user).window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+}
+
+void showCursor(void *, bool visible) {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// A renderer that waits for the display; the software one when there is no other.
+bool createChain(void *user) {
+    Sdl2Display &d = displayOf(user);
+    d.renderer =
+        SDL_CreateRenderer(d.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (d.renderer == nullptr) d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_SOFTWARE);
+    if (d.renderer == nullptr) return false;
+    if (d.fullscreen) SDL_RenderSetLogicalSize(d.renderer, d.width, d.height);  // 4:3 with bars
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    return true;
+}
+
+// The frame-sized texture the frames are converted into.
+bool makeTexture(Sdl2Display &d) {
+    d.texture = SDL_CreateTexture(d.renderer, d.pixelFormat, SDL_TEXTUREACCESS_STREAMING, d.width,
+                                  d.height);
+    return d.texture != nullptr;
+}
+
+// In the window's own pixel format.
+bool createTarget(void *user, int, int) {
+    Sdl2Display &d = displayOf(user);
+    d.pixelFormat = SDL_GetWindowPixelFormat(d.window);
+    return makeTexture(d);
+}
+
+DisplayFormat format(void *user) {
+    return sdl2DisplayFormat(displayOf(user).pixelFormat);
+}
+
+bool isLost(void *user) {
+    return displayOf(user).lost;
+}
+
+// After a render reset the texture is made again.
+void restore(void *user) {
+    Sdl2Display &d = displayOf(user);
+    if (!d.lost) return;
+    if (d.texture) SDL_DestroyTexture(d.texture);
+    d.texture = nullptr;
+    d.lost = !makeTexture(d);
+}
+
+bool lock(void *user, void **pixels, int *pitch) {
+    Sdl2Display &d = displayOf(user);
+    return d.texture != nullptr && SDL_LockTexture(d.texture, nullptr, pixels, pitch) == 0;
+}
+
+void unlock(void *user) {
+    SDL_UnlockTexture(displayOf(user).texture);
+}
+
+// Black behind the frame, the frame, then the flip.
+void show(void *user) {
+    Sdl2Display &d = displayOf(user);
+    SDL_RenderClear(d.renderer);
+    if (d.texture) SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr);
+    SDL_RenderPresent(d.renderer);
+}
+
+void destroyChain(void *user) {
+    Sdl2Display &d = displayOf(user);
+    if (d.texture) SDL_DestroyTexture(d.texture);
+    if (d.renderer) SDL_DestroyRenderer(d.renderer);
+    d.texture = nullptr;
+    d.renderer = nullptr;
+}
+
+void destroyWindow(void *user) {
+    Sdl2Display &d = displayOf(user);
+    if (d.window) SDL_DestroyWindow(d.window);
+    d.window = nullptr;
+}
+
+void unloadDisplay(void *) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+
+// The device table over the platform's display.
+PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform) {
+    return {&platform,   loadDisplay,  createWindow, raiseWindow,   enterFullscreen, showCursor,
+            createChain, createTarget, format,       isLost,        restore,         lock,
+            unlock,      show,         destroyChain, destroyWindow, unloadDisplay};
+}
+
+// Packed formats of 4 bytes are the 32-bit converter's (SDL calls XRGB8888 "RGB888", 24 bits in
+// 4 bytes); otherwise the bit count decides. Indexed and FourCC formats have no converter.
+DisplayFormat sdl2DisplayFormat(Uint32 pixelFormat) {
+    if (pixelFormat == SDL_PIXELFORMAT_UNKNOWN || SDL_ISPIXELFORMAT_FOURCC(pixelFormat))
+        return {false, 0, 0};
+    const int bytes = SDL_BYTESPERPIXEL(pixelFormat);
+    if (SDL_ISPIXELFORMAT_INDEXED(pixelFormat))
+        return {false, int(SDL_BITSPERPIXEL(pixelFormat)), bytes};
+    return {true, bytes == 4 ? 32 : int(SDL_BITSPERPIXEL(pixelFormat)), bytes};
+}
+
+// The presenter's window: activation, close and render resets. Other windows' events are not
+// its business.
+void sdl2DisplayEvent(Sdl2Platform &platform, const SDL_Event &event) {
+    Sdl2Display &d = platform.display;
+    if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET) {
+        d.lost = true;
+        return;
+    }
+    if (event.type != SDL_WINDOWEVENT || d.window == nullptr ||
+        event.window.windowID != SDL_GetWindowID(d.window))
+        return;
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_RESTORED:
+        presenterWindowEvent(platform.presenter, WindowEvent::kActivated);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+        presenterWindowEvent(platform.presenter, WindowEvent::kDeactivated);
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        presenterWindowEvent(platform.presenter, WindowEvent::kCloseRequested);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,83 @@
+// The SDL2 platform: start-up, the service tables, the message box and shutdown.
+#include "platform/sdl2/sdl2_platform.h"
+
+#include "platform/null/null_platform.h"
+#include "show/presenter_service.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+Sdl2Platform &platformOf(void *user) {
+    return *static_cast<Sdl2Platform *>(user);
+}
+
+// Seconds of the calendar clock.
+uint32_t sdl2CalendarTime(void *) {
+    return static_cast<uint32_t>(std::time(nullptr));
+}
+
+// SDL's millisecond counter, 32 bits.
+uint32_t sdl2Milliseconds(void *) {
+    return SDL_GetTicks();
+}
+
+// A plain message box with an OK button; on standard error when none can be shown.
+void sdl2MessageBox(void *, const char *text, const char *caption) {
+    if (SDL_ShowSimpleMessageBox(0, caption, text, nullptr) != 0)
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+}  // namespace
+
+// The X11 and Wayland window class is "glaxen", unless the user set one.
+bool sdl2PlatformInit(Sdl2Platform &platform) {
+    (void)platform;
+    setenv("SDL_VIDEO_X11_WMCLASS", "glaxen", 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "glaxen", 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "glaxen");
+    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr, "glaxen: SDL could not start: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+// Video on a real display only.
+bool sdl2InitVideo(Sdl2Platform &platform) {
+    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    const char *driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (started && driver && std::strcmp(driver, "offscreen") != 0 &&
+        std::strcmp(driver, "dummy") != 0)
+        return true;
+    if (started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!platform.noDisplayReported) {
+        std::fprintf(stderr, "glaxen: no display found; the show runs without a picture\n");
+        platform.noDisplayReported = true;
+    }
+    return false;
+}
+
+// The tables: SDL for the system and the presenter, no audio library yet.
+ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
+    platform.presenter.device = sdl2PresenterDevice(platform);
+    ShowPlatform show = nullPlatform();
+    show.system.user = &platform;
+    show.system.calendarTime = sdl2CalendarTime;
+    show.system.milliseconds = sdl2Milliseconds;
+    show.system.escapePressed = [](void *user) { return sdl2EscapePressed(platformOf(user)); };
+    show.system.startDialog = [](void *user, ShowSettings *settings) {
+        return sdl2StartDialog(platformOf(user), settings);
+    };
+    show.system.messageBox = sdl2MessageBox;
+    show.presenter = presenterService(&platform.presenter);
+    return show;
+}
+
+// Everything SDL still holds.
+void sdl2PlatformQuit(Sdl2Platform &) {
+    SDL_Quit();
+}

@@ -1,0 +1,61 @@
+// The show on SDL2: the window and full screen, the start dialog, the keyboard, the clock and
+// the message box. One state record for the whole process; main creates it, wires it to the
+// show's service tables, and quits it. Needs: SDL2.
+#pragma once
+
+#include "display/frame_presenter.h"
+#include "show/show_platform.h"
+
+#include <SDL.h>
+
+// The presenter's SDL objects.
+struct Sdl2Display {
+    SDL_Window *window = nullptr;
+    SDL_Renderer *renderer = nullptr;
+    SDL_Texture *texture = nullptr;  // the target, in the window's own pixel format
+    Uint32 pixelFormat = SDL_PIXELFORMAT_UNKNOWN;
+    int width = 0, height = 0;
+    bool fullscreen = false;
+    bool lost = false;  // a render reset since the last restore
+};
+
+// Everything the SDL2 platform keeps.
+struct Sdl2Platform {
+    FramePresenter presenter;
+    Sdl2Display display;
+    bool escapeLatched = false;      // Escape went down since the last poll
+    bool quitRequested = false;      // SDL asked to quit (a signal, or the last window closed)
+    bool noDisplayReported = false;  // the "no display" line was printed
+};
+
+// Starts SDL's event and timer parts and names the window class; false when SDL cannot start.
+bool sdl2PlatformInit(Sdl2Platform &platform);
+
+// The show's service tables over the platform (audio: none yet).
+ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform);
+
+// Shuts SDL down.
+void sdl2PlatformQuit(Sdl2Platform &platform);
+
+// ---------------------------------------------------------------- shared by the platform's files
+
+// Starts SDL's video on a real display; false, with one line on standard error the first
+// time, when there is none (no server, or only SDL's offscreen or dummy driver).
+bool sdl2InitVideo(Sdl2Platform &platform);
+
+// The display device for the presenter (sdl2_display.cpp).
+PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform);
+
+// How the presenter sees an SDL pixel format (sdl2_display.cpp).
+DisplayFormat sdl2DisplayFormat(Uint32 pixelFormat);
+
+// Passes one event to the presenter's window handler (sdl2_display.cpp).
+void sdl2DisplayEvent(Sdl2Platform &platform, const SDL_Event &event);
+
+// Pumps all pending events; true when Escape is down now or went down since the last poll,
+// or the window or SDL asked to quit (sdl2_events.cpp).
+bool sdl2EscapePressed(Sdl2Platform &platform);
+
+// Runs the start dialog; 1 to start, 0 when dismissed, -1 when it cannot be shown
+// (sdl2_dialog.cpp).
+int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings);

@@ -1,0 +1,251 @@
+#!/usr/bin/env bash
+# End-to-end tests of the show as a person sees it: the real binary in a fresh Xvfb (so no key
+# stays held between tests), driven with xdotool, checked on screenshots.
+# Usage: e2e.sh SCENARIO GLAXEN TOOLS_DIR [MUSIC]
+#   GLAXEN: the show's binary; TOOLS_DIR: where shot_stats and send_close are;
+#   MUSIC: the music file, for the scenarios that play it.
+# E2E_KEEP=DIR keeps the screenshots there, to look at.
+set -u
+scenario=$1
+glaxen=$2
+tools=$3
+music=${4:-}
+work=$(mktemp -d /tmp/glaxen-e2e.XXXXXX)
+xvfb_pid=
+wm_pid=
+app_pid=
+
+# ---------------------------------------------------------------- plumbing
+
+cleanup() {
+    [ -n "${E2E_KEEP:-}" ] && mkdir -p "$E2E_KEEP" && cp "$work"/*.png "$E2E_KEEP/" 2>/dev/null
+    for pid in $app_pid $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
+    for pid in $app_pid $wm_pid $xvfb_pid; do wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL ($scenario): $*"
+    [ -s "$work/app.log" ] && { echo "--- the show's standard error:"; cat "$work/app.log"; }
+    exit 1
+}
+
+# A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm".
+start_display() {
+    Xvfb -displayfd 1 -screen 0 "$1" -nolock -nolisten tcp -nolisten unix \
+        >"$work/display" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+    [ -s "$work/display" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -1 "$work/display")"
+    IFS=x read -r screen_w screen_h _ <<<"$1"
+    if [ "${2:-}" = wm ]; then
+        evilwm -fn fixed >/dev/null 2>&1 &
+        wm_pid=$!
+        sleep 0.5
+    fi
+}
+
+# Starts the show in its own folder (with the music when asked) and the dummy audio driver.
+start_show() {
+    mkdir -p "$work/run"
+    [ "${1:-}" = music ] && cp "$music" "$work/run/"
+    (cd "$work/run" && exec env SDL_AUDIODRIVER="${AUDIO_DRIVER:-dummy}" "$glaxen") \
+        >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+# The id of the visible glaxen window of the given size, waiting up to $2 seconds.
+window_of_size() {
+    local size=$1 tries=$(($2 * 20)) id
+    while [ "$tries" -gt 0 ]; do
+        tries=$((tries - 1))
+        for id in $(xdotool search --onlyvisible --class '^glaxen$' 2>/dev/null); do
+            if xwininfo -id "$id" 2>/dev/null | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}' |
+                grep -qx "$size"; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    return 1
+}
+
+# A key press as a person makes it, into window $1 (focused first).
+press() {
+    xdotool windowfocus "$1" 2>/dev/null
+    xdotool key "$2"
+}
+
+# Waits up to $1 seconds for the show to end; sets exit_code.
+wait_exit() {
+    local tries=$(($1 * 20))
+    while kill -0 "$app_pid" 2>/dev/null; do
+        tries=$((tries - 1))
+        [ "$tries" -ge 0 ] || fail "the show did not end within $1 s"
+        sleep 0.05
+    done
+    wait "$app_pid"
+    exit_code=$?
+    app_pid=
+}
+
+# A screenshot of the whole screen as 8-bit PPM.
+shoot() {
+    import -window root "$work/$1.png" || fail "no screenshot"
+    convert "$work/$1.png" -depth 8 "ppm:$work/$1.ppm"
+}
+
+# Statistics of one rectangle of a screenshot: sets lit, red and mean.
+measure() {
+    local line
+    line=$("$tools/shot_stats" "$work/$1.ppm" "$2" "$3" "$4" "$5") || fail "shot_stats: $line"
+    eval "${line// / ; }"
+}
+
+# The feedback can leave a frame nearly black for a moment, as the show is made to: takes up
+# to ten screenshots, 0.3 s apart, until the picture between the letterbox rows is clearly
+# lit; sets lit to the best share seen. $1 names the shots.
+shoot_picture() {
+    local best=0 try
+    frame_area
+    for try in $(seq 10); do
+        shoot "$1"
+        measure "$1" "$fx" $((fy + bar + 4)) "$fw" $((fh - 2 * bar - 8))
+        holds "$lit" ">" "$best" && best=$lit
+        holds "$lit" ">" 0.3 && break
+        sleep 0.3
+    done
+    lit=$best
+}
+
+# True when $1 $2 $3 holds as a real comparison.
+holds() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
+
+# Where the 640x480 frame lands on a full screen: 4:3, centred.
+frame_area() {
+    local scale
+    scale=$(awk -v w="$screen_w" -v h="$screen_h" 'BEGIN { s = w / 640; if (h / 480 < s) s = h / 480; print s }')
+    fw=$(awk -v s="$scale" 'BEGIN { printf "%d", 640 * s }')
+    fh=$(awk -v s="$scale" 'BEGIN { printf "%d", 480 * s }')
+    fx=$(((screen_w - fw) / 2))
+    fy=$(((screen_h - fh) / 2))
+    bar=$((fh / 8))  # 60 of 480 rows
+}
+
+# Dialog up, Return, the show's full-screen window up.
+start_to_show() {
+    start_show "${1:-}"
+    dialog=$(window_of_size 280x32 10) || fail "no start dialog"
+    press "$dialog" Return
+    show=$(window_of_size "${screen_w}x$screen_h" 10) || fail "no full-screen show window"
+}
+
+# ---------------------------------------------------------------- scenarios
+
+# The dialog, Return, the picture two seconds in, then Escape ends it at once with 0.
+start_and_escape() {
+    start_display 1024x768x24 wm
+    start_show
+    dialog=$(window_of_size 280x32 10) || fail "no start dialog"
+    read -r dx dy < <(xwininfo -id "$dialog" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+    shoot dialog
+    measure dialog "$dx" "$dy" 280 32
+    holds "$red" ">" 0.04 || fail "the dialog shows no red label (red=$red)"
+    holds "$mean" ">" 120 || fail "the dialog's face is not light (mean=$mean)"
+    press "$dialog" Return
+    show=$(window_of_size 1024x768 10) || fail "no full-screen show window after Return"
+    sleep 2
+    shoot_picture show
+    holds "$lit" ">" 0.3 || fail "the picture between the letterbox rows is black (lit=$lit)"
+    local before=$SECONDS
+    xdotool key Escape
+    wait_exit 3
+    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+    echo "ok: dialog, picture (lit=$lit), Escape ended the show in $((SECONDS - before)) s or less"
+}
+
+# Escape at the dialog: exit code 1, and no show window ever opened.
+dialog_escape() {
+    start_display 1024x768x24 wm
+    start_show
+    dialog=$(window_of_size 280x32 10) || fail "no start dialog"
+    press "$dialog" Escape
+    wait_exit 5
+    [ "$exit_code" = 1 ] || fail "Escape at the dialog gave exit code $exit_code"
+    grep -q . "$work/app.log" && fail "the show wrote to standard error"
+    echo "ok: exit code 1, nothing opened"
+}
+
+# A 16-bit screen: the frame goes through the 5-6-5 converter and lands where it should:
+# without music the letterbox clears the frame's own bars, so they stay black.
+depth16() {
+    start_display 1024x768x16 wm
+    start_to_show
+    sleep 2
+    shoot_picture show
+    holds "$lit" ">" 0.3 || fail "16-bit: the picture is black (lit=$lit)"
+    measure show "$fx" "$fy" "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "16-bit: the top letterbox bar is not black (lit=$lit)"
+    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "16-bit: the bottom letterbox bar is not black (lit=$lit)"
+    xdotool key Escape
+    wait_exit 3
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code"
+    echo "ok: 16-bit screen, picture and bars in place"
+}
+
+# Full screen on a 16:9 screen: the 4:3 picture in the middle, black bars at the sides.
+fullscreen_bars() {
+    start_display 1280x720x24 wm
+    start_to_show
+    sleep 2
+    shoot_picture show
+    holds "$lit" ">" 0.3 || fail "the picture is black (lit=$lit)"
+    [ "$fx" = 160 ] || fail "unexpected frame area x=$fx"
+    measure show 0 0 $((fx - 4)) "$screen_h"
+    holds "$lit" "<" 0.005 || fail "left bar not black (lit=$lit)"
+    measure show $((fx + fw + 4)) 0 $((screen_w - fx - fw - 4)) "$screen_h"
+    holds "$lit" "<" 0.005 || fail "right bar not black (lit=$lit)"
+    xdotool key Escape
+    wait_exit 3
+    echo "ok: 4:3 picture with side bars"
+}
+
+# Closing the window ends the show like Escape: normal shutdown, exit code 0.
+window_close() {
+    start_display 1024x768x24 wm
+    start_to_show
+    sleep 1
+    "$tools/send_close" "$show" || fail "could not ask the window to close"
+    wait_exit 3
+    [ "$exit_code" = 0 ] || fail "closing the window gave exit code $exit_code"
+    echo "ok: window close ended the show with 0"
+}
+
+# The whole show: no text before 91 s, the red text after it, the end at 140 s by itself.
+full_run() {
+    start_display 1024x768x24 wm
+    start_to_show
+    local started=$SECONDS
+    frame_area
+    # the text sits in the frame's top bar, rows 20-38, from x = 40 (silent: it stands still)
+    local tx=$((fx + 40 * fw / 640)) ty=$((fy + 20 * fh / 480)) tw=$((200 * fw / 640)) th=$((19 * fh / 480))
+    sleep 60
+    shoot early
+    measure early "$tx" "$ty" "$tw" "$th"
+    holds "$red" "<" 0.01 || fail "red text before 91 s (red=$red)"
+    sleep $((100 - (SECONDS - started)))
+    shoot late
+    measure late "$tx" "$ty" "$tw" "$th"
+    holds "$red" ">" 0.08 || fail "no red text after 91 s (red=$red)"
+    wait_exit $((150 - (SECONDS - started)))
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code at the end"
+    local took=$((SECONDS - started))
+    [ $took -ge 139 ] || fail "the show ended after only $took s"
+    echo "ok: text after 91 s (red=$red), ended by itself after $took s with 0"
+}
+
+"$scenario"

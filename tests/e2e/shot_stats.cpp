@@ -1,0 +1,68 @@
+// shot_stats: what a person would see in one rectangle of a screenshot. Reads a binary PPM
+// (convert shot.png ppm:-) and prints, for the rectangle x y w h:
+//   lit=F red=F mean=M
+// lit: share of pixels brighter than near-black; red: share of pure-red pixels (the show's
+// text colour); mean: mean brightness, 0 to 255.
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Reads one header number of a PPM, skipping blanks and comments.
+bool readNumber(FILE *in, int &value) {
+    int c = std::fgetc(in);
+    while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
+        if (c == '#')
+            while (c != '\n' && c != EOF) c = std::fgetc(in);
+        c = std::fgetc(in);
+    }
+    if (c < '0' || c > '9') return false;
+    value = 0;
+    while (c >= '0' && c <= '9') {
+        value = value * 10 + (c - '0');
+        c = std::fgetc(in);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: shot_stats FILE.ppm X Y W H\n");
+        return 2;
+    }
+    FILE *in = std::fopen(argv[1], "rb");
+    int width = 0, height = 0, maxValue = 0;
+    if (!in || std::fgetc(in) != 'P' || std::fgetc(in) != '6' || !readNumber(in, width) ||
+        !readNumber(in, height) || !readNumber(in, maxValue) || maxValue != 255) {
+        std::fprintf(stderr, "shot_stats: %s is not an 8-bit binary PPM\n", argv[1]);
+        return 2;
+    }
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    if (std::fread(rgb.data(), 1, rgb.size(), in) != rgb.size()) {
+        std::fprintf(stderr, "shot_stats: %s is cut short\n", argv[1]);
+        return 2;
+    }
+    std::fclose(in);
+    const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
+    const int x1 = x0 + std::atoi(argv[4]), y1 = y0 + std::atoi(argv[5]);
+    if (x0 < 0 || y0 < 0 || x1 > width || y1 > height || x1 <= x0 || y1 <= y0) {
+        std::fprintf(stderr, "shot_stats: rectangle outside the %dx%d picture\n", width, height);
+        return 2;
+    }
+    long lit = 0, red = 0, count = 0;
+    double sum = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const unsigned char *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            lit += p[0] > 24 || p[1] > 24 || p[2] > 24;
+            red += p[0] > 150 && p[1] < 80 && p[2] < 80;
+            sum += (p[0] + p[1] + p[2]) / 3.0;
+            ++count;
+        }
+    std::printf("lit=%.4f red=%.4f mean=%.1f\n", double(lit) / count, double(red) / count,
+                sum / count);
+    return 0;
+}
