@@ -59,12 +59,15 @@ fuzz: deps
 	$(FUZZ)/decode_pcx_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
 	    -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
 
-# Regenerates the pictures in assets/ and their previews in docs/, byte for byte.
+# Regenerates the pictures in assets/ with their previews in docs/, and the music, byte for byte
+# (the music with g++: another compiler's floating point gives another, equally good file).
 assets: deps
 	CXX=g++ cmake -S . -B $(TOOLS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	      -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
-	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator
+	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator music_generator music_report
 	$(TOOLS)/tools/picture_generator/picture_generator assets --png docs
+	$(TOOLS)/tools/music/music_generator assets/qx-331b_051224.ogg
+	$(TOOLS)/tools/music_report/music_report assets/qx-331b_051224.ogg
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

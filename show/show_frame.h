@@ -7,12 +7,12 @@
 #include "effect/line_swarm.h"
 #include "font/bitmap_font.h"
 #include "show/frame_passes.h"
+#include "show/spectrum.h"
 
 #include <cstdint>
 
 constexpr int kFontWidth = 600;  // font picture size
 constexpr int kFontHeight = 19;
-constexpr int kSpectrumSize = 1024;  // spectrum slots and band levels
 constexpr int32_t kTextStart = 91000;    // t_show above this draws the text
 constexpr int32_t kShowLength = 140000;  // t_show at which the show ends
 constexpr int kTextRow = 20;             // y of the text
