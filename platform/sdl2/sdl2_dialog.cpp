@@ -90,8 +90,8 @@ int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
         paintDialog(dialog, font, fontPicture.data(), pixels.data());
         showPixels(window, pixels, width, height);
         SDL_Event event;
-        if (!SDL_WaitEvent(&event)) break;
-        feed(dialog, windowId, event);
+        if (SDL_WaitEventTimeout(&event, 100)) feed(dialog, windowId, event);
+        if (sdl2Interrupted()) dialogClose(dialog);
     }
     SDL_DestroyWindow(window);
     if (!dialog.ended) {

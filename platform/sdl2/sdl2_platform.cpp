@@ -4,12 +4,20 @@
 #include "platform/null/null_platform.h"
 #include "show/presenter_service.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace {
+
+volatile std::sig_atomic_t interrupted = 0;  // set by SIGINT or SIGTERM
+
+// Ctrl-C and a polite kill end the show like Escape, with its normal shutdown.
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 Sdl2Platform &platformOf(void *user) {
     return *static_cast<Sdl2Platform *>(user);
@@ -39,6 +47,10 @@ bool sdl2PlatformInit(Sdl2Platform &platform) {
     setenv("SDL_VIDEO_X11_WMCLASS", "glaxen", 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "glaxen", 0);
     SDL_SetHint(SDL_HINT_APP_NAME, "glaxen");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    interrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "glaxen: SDL could not start: %s\n", SDL_GetError());
         return false;
@@ -46,9 +58,17 @@ bool sdl2PlatformInit(Sdl2Platform &platform) {
     return true;
 }
 
-// Video on a real display only.
+// True once SIGINT or SIGTERM arrived.
+bool sdl2Interrupted() {
+    return interrupted != 0;
+}
+
+// Video on a real display only: none without a display server to talk to, and none when SDL
+// falls back to a driver that shows nothing.
 bool sdl2InitVideo(Sdl2Platform &platform) {
-    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    const bool server =
+        std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+    const bool started = server && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     const char *driver = started ? SDL_GetCurrentVideoDriver() : nullptr;
     if (started && driver && std::strcmp(driver, "offscreen") != 0 &&
         std::strcmp(driver, "dummy") != 0)

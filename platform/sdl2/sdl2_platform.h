@@ -52,8 +52,11 @@ DisplayFormat sdl2DisplayFormat(Uint32 pixelFormat);
 // Passes one event to the presenter's window handler (sdl2_display.cpp).
 void sdl2DisplayEvent(Sdl2Platform &platform, const SDL_Event &event);
 
+// True once SIGINT or SIGTERM arrived (sdl2_platform.cpp).
+bool sdl2Interrupted();
+
 // Pumps all pending events; true when Escape is down now or went down since the last poll,
-// or the window or SDL asked to quit (sdl2_events.cpp).
+// or the window, SDL or a signal asked to quit (sdl2_events.cpp).
 bool sdl2EscapePressed(Sdl2Platform &platform);
 
 // Runs the start dialog; 1 to start, 0 when dismissed, -1 when it cannot be shown
