@@ -1,0 +1,212 @@
+// The streaming music decoder (see vorbis_music.h): libvorbisfile blocks, mixed to stereo and
+// converted to 44100 Hz link by link, so chained files of other layouts and rates play on.
+#include "platform/vorbis/vorbis_music.h"
+
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+namespace {
+constexpr int kMaxHolesInARow = 64;  // damaged stretches skipped before the rest counts as lost
+}  // namespace
+
+struct VorbisMusic {
+    OggVorbis_File file{};
+    bool seekable = false;
+    VorbisMusicSource first;
+    std::vector<int64_t> linkOutput;  // output frame where each link starts, then the total
+    std::vector<int64_t> linkSource;  // decoder position where each link starts
+    StereoResampler resampler;
+    int link = -1;             // the link the converter is on; -1 between links
+    std::vector<float> block;  // one decoded block mixed to stereo
+    int blockFrames = 0;       // frames waiting in block
+    int blockLink = -1;        // the link and rate they came from
+    int blockRate = 0;         //
+    bool fileEnded = false;    // the decoder gave its last block
+};
+
+namespace {
+
+// A link's rate is one the converter takes.
+bool rateSupported(const vorbis_info *info) {
+    return info && info->channels > 0 && info->rate >= kMusicMinRate && info->rate <= kMusicMaxRate;
+}
+
+// Where each link starts, in output frames and in decoder positions (seekable files only).
+void mapLinks(VorbisMusic &m) {
+    int64_t output = 0, source = 0;
+    for (int i = 0; i < m.first.links; ++i) {
+        const int64_t frames = std::max<ogg_int64_t>(0, ov_pcm_total(&m.file, i));
+        m.linkOutput.push_back(output);
+        m.linkSource.push_back(source);
+        output += resampledLength(frames, static_cast<int>(ov_info(&m.file, i)->rate));
+        source += frames;
+    }
+    m.linkOutput.push_back(output);
+}
+
+// Decodes the next block into m.block; false at the end. Holes (damaged pages) are skipped;
+// any other error, or a link at a rate the converter does not take, ends the music there.
+bool decodeBlock(VorbisMusic &m) {
+    for (int holes = 0; !m.fileEnded && holes <= kMaxHolesInARow;) {
+        float **pcm = nullptr;
+        int link = 0;
+        const long got = ov_read_float(&m.file, &pcm, kResamplerPushFrames, &link);
+        if (got == OV_HOLE) {
+            ++holes;
+            continue;
+        }
+        const vorbis_info *info = got > 0 ? ov_info(&m.file, link) : nullptr;
+        if (!rateSupported(info)) break;
+        downmixToStereo(pcm, info->channels, static_cast<int>(got), m.block.data());
+        m.blockFrames = static_cast<int>(got);
+        m.blockLink = link;
+        m.blockRate = static_cast<int>(info->rate);
+        return true;
+    }
+    m.fileEnded = true;
+    return false;
+}
+
+// Puts the decoder at position target: on the page before it, then decoding up to it.
+// (ov_pcm_seek alone can land past the target in a chain whose links differ in format.)
+bool decoderSeek(VorbisMusic &m, int64_t target) {
+    if (ov_pcm_seek_page(&m.file, target) != 0) return false;
+    for (int holes = 0; holes <= kMaxHolesInARow;) {
+        const int64_t at = ov_pcm_tell(&m.file);
+        if (at == target) return true;
+        if (at < 0 || at > target) return false;
+        float **pcm = nullptr;
+        int link = 0;
+        const int skip = static_cast<int>(std::min<int64_t>(target - at, kResamplerPushFrames));
+        const long got = ov_read_float(&m.file, &pcm, skip, &link);
+        if (got == OV_HOLE) ++holes;
+        if (got == 0 || (got < 0 && got != OV_HOLE)) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+// fopen first, so a missing file is told apart from one that is not Vorbis.
+VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
+    VorbisOpenError ignored;
+    if (!error) error = &ignored;
+    std::FILE *file = std::fopen(path, "rb");
+    if (!file) {
+        *error = errno == ENOENT ? VorbisOpenError::Missing : VorbisOpenError::Unreadable;
+        return nullptr;
+    }
+    auto *music = new (std::nothrow) VorbisMusic;
+    const int opened =
+        music ? ov_open_callbacks(file, &music->file, nullptr, 0, OV_CALLBACKS_DEFAULT) : OV_EREAD;
+    if (opened != 0) {
+        std::fclose(file);
+        delete music;
+        *error = opened == OV_EREAD ? VorbisOpenError::Unreadable : VorbisOpenError::NotVorbis;
+        return nullptr;
+    }
+    music->seekable = ov_seekable(&music->file) != 0;
+    music->first.links = static_cast<int>(ov_streams(&music->file));
+    for (int i = 0; i < music->first.links; ++i) {
+        if (rateSupported(ov_info(&music->file, i))) continue;
+        closeVorbisMusic(music);
+        *error = VorbisOpenError::UnsupportedRate;
+        return nullptr;
+    }
+    const vorbis_info *info = ov_info(&music->file, 0);
+    music->first.rate = static_cast<int>(info->rate);
+    music->first.channels = info->channels;
+    if (music->seekable) mapLinks(*music);
+    music->block.resize(2 * static_cast<size_t>(kResamplerPushFrames));
+    *error = VorbisOpenError::None;
+    return music;
+}
+
+// For the one line a player prints.
+const char *vorbisOpenErrorText(VorbisOpenError error) {
+    switch (error) {
+    case VorbisOpenError::None:
+        return "no error";
+    case VorbisOpenError::Missing:
+        return "no such file";
+    case VorbisOpenError::Unreadable:
+        return "cannot be read";
+    case VorbisOpenError::NotVorbis:
+        return "not Ogg Vorbis";
+    case VorbisOpenError::UnsupportedRate:
+        return "sample rate not supported";
+    }
+    return "unknown error";
+}
+
+// ov_clear closes the file too.
+void closeVorbisMusic(VorbisMusic *music) {
+    if (!music) return;
+    ov_clear(&music->file);
+    delete music;
+}
+
+// Pulls from the converter; when it runs short, feeds it the next block, ends the link at a
+// link change or the end of the file, and starts the next link's converter.
+int readVorbisMusic(VorbisMusic *music, float *frames, int count) {
+    VorbisMusic &m = *music;
+    int got = 0;
+    while (got < count) {
+        if (m.link >= 0) {
+            got += resamplerPull(m.resampler, frames + 2L * got, count - got);
+            if (got == count) break;
+            if (resamplerDone(m.resampler)) {
+                m.link = -1;
+            } else if (m.blockFrames == 0 && !decodeBlock(m)) {
+                resamplerEnd(m.resampler);
+            } else if (m.blockLink != m.link || m.blockRate != m.resampler.rate) {
+                resamplerEnd(m.resampler);
+            } else {
+                resamplerPush(m.resampler, m.block.data(), m.blockFrames);
+                m.blockFrames = 0;
+            }
+            continue;
+        }
+        if (m.blockFrames == 0 && !decodeBlock(m)) break;
+        m.link = m.blockLink;
+        resamplerStart(m.resampler, m.blockRate, 0);
+    }
+    return got;
+}
+
+// Finds the link, starts its converter at the frame, and has the decoder go to the first
+// source frame the converter reaches back to, so the output matches a read from the start.
+bool seekVorbisMusic(VorbisMusic *music, int64_t frame) {
+    VorbisMusic &m = *music;
+    if (!m.seekable) return false;
+    m.blockFrames = 0;
+    m.link = -1;
+    frame = std::max<int64_t>(0, frame);
+    if (frame >= m.linkOutput.back()) {
+        m.fileEnded = true;
+        return true;
+    }
+    const auto after = std::upper_bound(m.linkOutput.begin(), m.linkOutput.end(), frame);
+    const int link = static_cast<int>(after - m.linkOutput.begin()) - 1;
+    resamplerStart(m.resampler, static_cast<int>(ov_info(&m.file, link)->rate),
+                   frame - m.linkOutput[link]);
+    m.fileEnded = !decoderSeek(m, m.linkSource[link] + m.resampler.sourceFirst);
+    if (m.fileEnded) return false;
+    m.link = link;
+    return true;
+}
+
+// The total from the link map.
+int64_t vorbisMusicLength(const VorbisMusic *music) {
+    return music->seekable ? music->linkOutput.back() : -1;
+}
+
+// As read at open.
+VorbisMusicSource vorbisMusicSource(const VorbisMusic *music) {
+    return music->first;
+}
