@@ -13,12 +13,13 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
 
 RELEASE  := build/release
 SANITIZE := build/sanitize
+TSAN     := build/tsan
 FUZZ     := build/fuzz
 TOOLS    := build/tools
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
-.PHONY: run test unit sanitize bench assets fuzz format deps release clean
+.PHONY: run test unit sanitize tsan bench assets fuzz format deps release clean
 
 run: release
 	cd $(RELEASE)/run && ./glaxen
@@ -26,6 +27,7 @@ run: release
 test: deps
 	$(MAKE) unit
 	$(MAKE) sanitize
+	$(MAKE) tsan
 	$(MAKE) fuzz FUZZ_SECONDS=30
 
 # Release build with g++ and the unit tests, warnings as errors.
@@ -39,6 +41,14 @@ sanitize: deps
 	      -DGLAXEN_SANITIZE=ON -DGLAXEN_WERROR=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
 	ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+
+# The audio layer's tests under ThreadSanitizer, built with clang: the show thread's spectrum
+# reads against SDL's audio thread.
+tsan: deps
+	CXX=clang++ cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLAXEN_WERROR=ON \
+	      "-DCMAKE_CXX_FLAGS=-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN) -j $(JOBS) --target glaxen_audio_tests
+	ctest --test-dir $(TSAN) -L audio --output-on-failure -j $(JOBS)
 
 release: deps
 	CXX=g++ cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \

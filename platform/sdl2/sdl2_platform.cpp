@@ -81,7 +81,7 @@ bool sdl2InitVideo(Sdl2Platform &platform) {
     return false;
 }
 
-// The tables: SDL for the system and the presenter, no audio library yet.
+// The tables: SDL for the system, the presenter and the audio library.
 ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
     platform.presenter.device = sdl2PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
@@ -94,10 +94,12 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
     };
     show.system.messageBox = sdl2MessageBox;
     show.presenter = presenterService(&platform.presenter);
+    show.audio = sdl2Audio(&platform.audio);
     return show;
 }
 
-// Everything SDL still holds.
-void sdl2PlatformQuit(Sdl2Platform &) {
+// Everything SDL still holds; the audio first, in case the show ended before freeing it.
+void sdl2PlatformQuit(Sdl2Platform &platform) {
+    sdl2AudioRelease(platform.audio);
     SDL_Quit();
 }

@@ -1,9 +1,10 @@
-// The show on SDL2: the window and full screen, the start dialog, the keyboard, the clock and
-// the message box. One state record for the whole process; main creates it, wires it to the
-// show's service tables, and quits it. Needs: SDL2.
+// The show on SDL2: the window and full screen, the start dialog, the keyboard, the clock, the
+// message box and the music. One state record for the whole process; main creates it, wires it
+// to the show's service tables, and quits it. Needs: SDL2.
 #pragma once
 
 #include "display/frame_presenter.h"
+#include "platform/sdl2/sdl2_audio.h"
 #include "show/show_platform.h"
 
 #include <SDL.h>
@@ -23,6 +24,7 @@ struct Sdl2Display {
 struct Sdl2Platform {
     FramePresenter presenter;
     Sdl2Display display;
+    Sdl2Audio audio;
     bool escapeLatched = false;      // Escape went down since the last poll
     bool quitRequested = false;      // SDL asked to quit (a signal, or the last window closed)
     bool noDisplayReported = false;  // the "no display" line was printed
@@ -31,10 +33,10 @@ struct Sdl2Platform {
 // Starts SDL's event and timer parts and names the window class; false when SDL cannot start.
 bool sdl2PlatformInit(Sdl2Platform &platform);
 
-// The show's service tables over the platform (audio: none yet).
+// The show's service tables over the platform.
 ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform);
 
-// Shuts SDL down.
+// Releases the audio layer and shuts SDL down.
 void sdl2PlatformQuit(Sdl2Platform &platform);
 
 // ---------------------------------------------------------------- shared by the platform's files
