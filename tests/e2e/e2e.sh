@@ -151,8 +151,13 @@ start_and_escape() {
     start_show
     dialog=$(window_of_size 280x32 10) || fail "no start dialog"
     read -r dx dy < <(xwininfo -id "$dialog" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
-    shoot dialog
-    measure dialog "$dx" "$dy" 280 32
+    # mapped is not yet painted: look again for a moment before calling the label missing
+    for _ in $(seq 20); do
+        shoot dialog
+        measure dialog "$dx" "$dy" 280 32
+        holds "$red" ">" 0.04 && break
+        sleep 0.1
+    done
     holds "$red" ">" 0.04 || fail "the dialog shows no red label (red=$red)"
     holds "$mean" ">" 120 || fail "the dialog's face is not light (mean=$mean)"
     press "$dialog" Return
