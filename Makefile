@@ -60,6 +60,7 @@ bench: release
 	$(RELEASE)/bench/frame_bench
 	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
 	$(RELEASE)/bench/audio/audio_latency
+	bench/render_speed.sh $(RELEASE)/run/glaxen-render
 
 # The picture decoder under libFuzzer for FUZZ_SECONDS, seeded with the font picture (600 x 19).
 fuzz: deps

@@ -1,0 +1,6 @@
+// glaxen-render: renders the show's frames headless. It only hands the command line on.
+#include "render/render_session.h"
+
+int main(int argc, char **argv) {
+    return renderMain(argc, argv);
+}

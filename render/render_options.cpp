@@ -1,0 +1,170 @@
+// glaxen-render's command line (see render_options.h).
+#include "render/render_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+
+namespace {
+
+constexpr double kShowSeconds = 140;  // the show's length
+
+const char kHelp[] =
+    "usage: glaxen-render [OPTION]...\n"
+    "Computes the show's frames on a virtual clock, with no display and no audio device, and\n"
+    "writes them as pictures, video or raw frames.\n"
+    "\n"
+    "  --seed N              seed of the show's generator (default: the calendar time)\n"
+    "  --fps F               frames per second of the virtual clock (default: 60)\n"
+    "  --frames N            render the first N frames only (default: the whole show)\n"
+    "  --from S              first second written; earlier frames are computed (default: 0)\n"
+    "  --to S                last second written (default: 140, the end of the show)\n"
+    "  --music FILE          the music the spectrum is taken from\n"
+    "                        (default: qx-331b_051224.ogg in the working directory)\n"
+    "  --silent              no music: an all-zero spectrum, as the show without its music\n"
+    "  --spectrum FILE       spectra from FILE: little-endian float32, 1024 per frame\n"
+    "  --dump-spectrum FILE  write the spectra used, in the same form (default: none)\n"
+    "  --png DIR             one PNG per frame written, frame_NNNNNN.png (default: none)\n"
+    "  --y4m FILE|-          a YUV4MPEG2 4:4:4 stream, for ffmpeg (default: none)\n"
+    "  --raw FILE|-          the frame buffer as it is: 640 x 480 little-endian 32-bit\n"
+    "                        values per frame (default: none)\n"
+    "  --help                this text\n"
+    "\n"
+    "Exit status: 0 when every frame was written, 2 on a bad option, an unreadable input or\n"
+    "an output that cannot be written; nothing half-written is left under a name asked for.\n";
+
+// A whole non-negative integer of at most max.
+bool parseInteger(const std::string &text, uint64_t max, uint64_t &value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || v > max) return false;
+    value = v;
+    return true;
+}
+
+// A finite non-negative real.
+bool parseReal(const std::string &text, double &value) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+    char *end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+// F as a reduced fraction num/den with den dividing 1000: "60" is 60/1, "29.97" 2997/100.
+bool parseFps(const std::string &text, uint32_t &num, uint32_t &den) {
+    double fps = 0;
+    if (!parseReal(text, fps) || fps < 0.001 || fps > 100000) return false;
+    const uint64_t thousandths = static_cast<uint64_t>(std::llround(fps * 1000));
+    if (std::fabs(fps * 1000 - double(thousandths)) > 1e-6 * thousandths) return false;
+    const uint64_t g = std::gcd(thousandths, uint64_t{1000});
+    num = static_cast<uint32_t>(thousandths / g);
+    den = static_cast<uint32_t>(1000 / g);
+    return true;
+}
+
+}  // namespace
+
+// Options take their value from the next argument.
+ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions &o,
+                               std::string &error) {
+    bool fromGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--help" || name == "-h") return ParseResult::kHelp;
+        if (name == "--silent") {
+            o.silent = true;
+            continue;
+        }
+        const bool takesValue = name == "--seed" || name == "--fps" || name == "--frames" ||
+                                name == "--from" || name == "--to" || name == "--music" ||
+                                name == "--spectrum" || name == "--dump-spectrum" ||
+                                name == "--png" || name == "--y4m" || name == "--raw";
+        if (!takesValue) {
+            error = "unknown option '" + name + "' (see --help)";
+            return ParseResult::kError;
+        }
+        if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
+            error = name + " needs a value";
+            return ParseResult::kError;
+        }
+        const std::string value = argv[++i];
+        uint64_t integer = 0;
+        double real = 0;
+        if (name == "--seed") {
+            if (!parseInteger(value, UINT32_MAX, integer)) {
+                error = "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
+                return ParseResult::kError;
+            }
+            o.seed = static_cast<uint32_t>(integer);
+        } else if (name == "--fps") {
+            if (!parseFps(value, o.fpsNum, o.fpsDen)) {
+                error =
+                    "--fps takes a rate from 0.001 to 100000 with at most three decimals, not '" +
+                    value + "'";
+                return ParseResult::kError;
+            }
+        } else if (name == "--frames") {
+            if (!parseInteger(value, UINT32_MAX, integer) || integer == 0) {
+                error = "--frames takes a positive whole number, not '" + value + "'";
+                return ParseResult::kError;
+            }
+            o.frames = integer;
+        } else if (name == "--from" || name == "--to") {
+            if (!parseReal(value, real)) {
+                error = name + " takes seconds, not '" + value + "'";
+                return ParseResult::kError;
+            }
+            if (name == "--from") {
+                o.from = real;
+                fromGiven = true;
+            } else {
+                o.to = real;
+            }
+        } else if (name == "--music") {
+            o.music = value;
+        } else if (name == "--spectrum") {
+            o.spectrumFile = value;
+        } else if (name == "--dump-spectrum") {
+            o.dumpSpectrum = value;
+        } else if (name == "--png") {
+            o.pngDir = value;
+        } else if (name == "--y4m") {
+            o.y4m = value;
+        } else {
+            o.raw = value;
+        }
+    }
+    if (o.frames && (fromGiven || o.to)) {
+        error = "--frames and --from/--to choose the frames two ways; use one";
+        return ParseResult::kError;
+    }
+    if (o.from > kShowSeconds) {
+        error = "--from is after the end of the show (140 s)";
+        return ParseResult::kError;
+    }
+    if (o.to && *o.to < o.from) {
+        error = "--to is before --from";
+        return ParseResult::kError;
+    }
+    if (o.silent && !o.spectrumFile.empty()) {
+        error = "--silent and --spectrum both choose the spectrum; use one";
+        return ParseResult::kError;
+    }
+    if (o.y4m == "-" && o.raw == "-") {
+        error = "--y4m and --raw cannot both go to standard output";
+        return ParseResult::kError;
+    }
+    return ParseResult::kRun;
+}
+
+const char *renderHelpText() {
+    return kHelp;
+}
+
+// In integers: floor(k * 1000 * den / num). k stays far below 2^44, so nothing overflows.
+uint32_t frameMilliseconds(const RenderOptions &o, uint64_t k) {
+    const uint64_t ms = k * 1000u * o.fpsDen / o.fpsNum;
+    return ms > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(ms);
+}

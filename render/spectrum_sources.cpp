@@ -1,0 +1,69 @@
+// Where glaxen-render's spectra come from (see spectrum_sources.h).
+#include "render/spectrum_sources.h"
+
+#include "show/spectrum.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr long kSpectrumBytes = sizeof(float) * kSpectrumSize;  // one frame's spectrum
+
+}  // namespace
+
+// ---------------------------------------------------------------- silent and file
+
+bool openSilentSource(SpectrumSource &source) {
+    source.kind = SpectrumKind::kSilent;
+    return true;
+}
+
+// A whole, non-empty number of 1024-float spectra.
+bool openSpectrumFile(SpectrumSource &source, const std::string &path, std::string &error) {
+    source.kind = SpectrumKind::kFile;
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0) {
+        error = "cannot read the spectra in " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "cannot read the spectra in " + path + ": not a regular file";
+        return false;
+    }
+    if (info.st_size == 0 || info.st_size % kSpectrumBytes != 0) {
+        error = path + " is not a file of spectra: " + std::to_string(info.st_size) +
+                " bytes is not a whole, non-zero number of 1024-float spectra (4096 bytes each)";
+        return false;
+    }
+    source.file = std::fopen(path.c_str(), "rb");
+    if (source.file == nullptr) {
+        error = "cannot read the spectra in " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    source.fileFrames = static_cast<uint64_t>(info.st_size / kSpectrumBytes);
+    return true;
+}
+
+// ---------------------------------------------------------------- reading
+
+bool readSpectrum(SpectrumSource &source, uint64_t frame, uint32_t milliseconds, float *out) {
+    switch (source.kind) {
+    case SpectrumKind::kSilent:
+        return false;
+    case SpectrumKind::kFile: {
+        if (frame >= source.fileFrames) return false;  // the spectra have run out: the end
+        float spectrum[kSpectrumSize];
+        if (std::fseek(source.file, static_cast<long>(frame) * kSpectrumBytes, SEEK_SET) != 0 ||
+            std::fread(spectrum, kSpectrumBytes, 1, source.file) != 1)
+            return false;
+        std::memcpy(out, spectrum, kSpectrumBytes);
+        return true;
+    }
+    case SpectrumKind::kMusic:
+        return readMusicSpectrum(source, milliseconds, out);
+    }
+    return false;
+}
