@@ -3,23 +3,26 @@
 #   make test   the same set-up, then every test
 #   make bench  the frame benchmark        make assets  regenerate the pictures and music
 #   make fuzz   fuzz the picture decoder   make format  clang-format the sources
+#   make package  the Debian package       make package-test  build it and check it
 
 # Debian packages the build, the tests and the asset tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
             libgtest-dev libbenchmark-dev \
             libsdl2-dev libvorbis-dev libkissfft-dev libpng-dev \
             libcairo2-dev libfreetype-dev fonts-dejavu-core \
-            xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils
+            xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils \
+            dpkg-dev groff-base
 
 RELEASE  := build/release
 SANITIZE := build/sanitize
 TSAN     := build/tsan
 FUZZ     := build/fuzz
 TOOLS    := build/tools
+PACKAGE  := build/package
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
-.PHONY: run test unit sanitize tsan bench assets fuzz format deps release clean
+.PHONY: run test unit sanitize tsan bench assets fuzz format deps release clean package package-test
 
 run: release
 	cd $(RELEASE)/run && ./glaxen
@@ -29,6 +32,7 @@ test: deps
 	$(MAKE) sanitize
 	$(MAKE) tsan
 	$(MAKE) fuzz FUZZ_SECONDS=30
+	$(MAKE) package-test
 
 # Release build with g++ and the unit tests, warnings as errors.
 unit: release
@@ -61,6 +65,17 @@ bench: release
 	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
+
+# The Debian package: installed under /usr, its dependencies read off the binaries.
+package: deps
+	CXX=g++ cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	      -DCMAKE_INSTALL_PREFIX=/usr -DGLAXEN_TESTS=OFF
+	cmake --build $(PACKAGE) -j $(JOBS)
+	cd $(PACKAGE) && cpack
+
+# The package unpacked into a scratch root and checked as a user would get it.
+package-test: package
+	tests/package/package_test.sh $(PACKAGE)/glaxen_*.deb
 
 # The picture decoder under libFuzzer for FUZZ_SECONDS, seeded with the font picture (600 x 19).
 fuzz: deps

@@ -4,6 +4,7 @@
 
 #include "pictures/embedded_files.h"
 #include "pictures/pcx_decoder.h"
+#include "platform/sdl2/sdl2_icon.h"
 #include "show/start_dialog.h"
 
 #include <vector>
@@ -73,6 +74,7 @@ int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return -1;
     }
+    sdl2SetWindowIcon(window);
     SDL_RaiseWindow(window);
 
     std::vector<Pixel> fontPicture(kFontWidth * kFontHeight);

@@ -4,6 +4,8 @@
 // scales the frame to whatever size the user gives it.
 #include "platform/sdl2/sdl2_platform.h"
 
+#include "platform/sdl2/sdl2_icon.h"
+
 namespace {
 
 Sdl2Platform &platformOf(void *user) {
@@ -33,6 +35,7 @@ bool createWindow(void *user, const char *title, int width, int height, bool ful
     // Made for OpenGL when it can be, so that the renderer need not make the window again.
     d.window = SDL_CreateWindow(title, at, at, width, height, flags | SDL_WINDOW_OPENGL);
     if (d.window == nullptr) d.window = SDL_CreateWindow(title, at, at, width, height, flags);
+    if (d.window) sdl2SetWindowIcon(d.window);
     return d.window != nullptr;
 }
 
