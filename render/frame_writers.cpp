@@ -58,38 +58,41 @@ bool openOutput(OutputFile &output, const std::string &path, std::string &error)
     return true;
 }
 
+// Appends; a failed write stops the run.
 bool writeOutput(OutputFile &output, const void *bytes, size_t size, std::string &error) {
     if (std::fwrite(bytes, 1, size, output.file) == size) return true;
     error = failure("cannot write " + output.path);
     return false;
 }
 
-// Flushed, closed and renamed; standard output is only flushed.
-bool commitOutput(OutputFile &output, std::string &error) {
-    if (output.file == stdout) {
-        output.file = nullptr;
-        if (std::fflush(stdout) == 0) return true;
-        error = failure("cannot write standard output");
-        return false;
-    }
-    const bool closed = std::fclose(output.file) == 0;
+// Standard output is only flushed; a file is flushed and closed.
+bool closeOutput(OutputFile &output, std::string &error) {
+    FILE *file = output.file;
     output.file = nullptr;
-    if (closed && output.temporary.empty()) return true;  // written in place
-    if (closed && std::rename(output.temporary.c_str(), output.path.c_str()) == 0) return true;
+    const bool closed = file == stdout ? std::fflush(stdout) == 0 : std::fclose(file) == 0;
+    if (closed) return true;
     error = failure("cannot write " + output.path);
-    if (!output.temporary.empty()) std::remove(output.temporary.c_str());
     return false;
 }
 
+// A file written beside its name is renamed onto it; anything else is already in place.
+bool publishOutput(OutputFile &output, std::string &error) {
+    if (output.temporary.empty() || std::rename(output.temporary.c_str(), output.path.c_str()) == 0)
+        return true;
+    error = failure("cannot write " + output.path);
+    return false;
+}
+
+// The temporary file goes, whatever state it is in.
 void abandonOutput(OutputFile &output) {
-    if (output.file == nullptr || output.file == stdout) return;
-    std::fclose(output.file);
+    if (output.file != nullptr && output.file != stdout) std::fclose(output.file);
     output.file = nullptr;
     if (!output.temporary.empty()) std::remove(output.temporary.c_str());
 }
 
 // ---------------------------------------------------------------- YUV4MPEG2
 
+// Frame size, rate as a fraction, progressive, square pixels, 4:4:4, limited range.
 std::string y4mHeader(uint32_t fpsNum, uint32_t fpsDen) {
     return "YUV4MPEG2 W" + std::to_string(kScreenWidth) + " H" + std::to_string(kScreenHeight) +
            " F" + std::to_string(fpsNum) + ":" + std::to_string(fpsDen) +
@@ -119,7 +122,7 @@ bool writePngFrame(const std::string &path, const Pixel *frame, std::string &err
     if (!openOutput(output, path, error)) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    static thread_local uint8_t row[kScreenWidth * 3];
+    uint8_t row[kScreenWidth * 3];
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         abandonOutput(output);
@@ -148,5 +151,7 @@ bool writePngFrame(const std::string &path, const Pixel *frame, std::string &err
         error = "cannot write " + path;
         return false;
     }
-    return commitOutput(output, error);
+    if (closeOutput(output, error) && publishOutput(output, error)) return true;
+    abandonOutput(output);
+    return false;
 }

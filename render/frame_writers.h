@@ -21,9 +21,11 @@ struct OutputFile {
 bool openOutput(OutputFile &output, const std::string &path, std::string &error);
 // Appends bytes; false with a message when the write fails.
 bool writeOutput(OutputFile &output, const void *bytes, size_t size, std::string &error);
-// Finishes the file and gives it its name; false with a message when that fails.
-bool commitOutput(OutputFile &output, std::string &error);
-// Closes and removes an unfinished file.
+// Finishes writing: flushes and closes; false with a message when that fails.
+bool closeOutput(OutputFile &output, std::string &error);
+// Gives a closed file its name; false with a message when that fails.
+bool publishOutput(OutputFile &output, std::string &error);
+// Closes (if open) and removes an unfinished file.
 void abandonOutput(OutputFile &output);
 
 // The YUV4MPEG2 stream header for 640 x 480 at num/den frames per second, 4:4:4.

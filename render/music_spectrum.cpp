@@ -55,7 +55,7 @@ void fillWindow(SpectrumSource &s, uint64_t frame) {
 // The decoder and the analyser, made once.
 bool openMusicSource(SpectrumSource &source, const std::string &path, std::string &error) {
     source.kind = SpectrumKind::kMusic;
-    VorbisOpenError why = VorbisOpenError::None;
+    VorbisOpenError why = VorbisOpenError::kNone;
     source.music = openVorbisMusic(path.c_str(), &why);
     if (source.music == nullptr) {
         error = "cannot read the music " + path + ": " + vorbisOpenErrorText(why) +
@@ -80,6 +80,7 @@ bool readMusicSpectrum(SpectrumSource &s, uint32_t milliseconds, float *out) {
     return true;
 }
 
+// Closes whatever the source opened.
 void closeSpectrumSource(SpectrumSource &source) {
     if (source.file) std::fclose(source.file);
     source.file = nullptr;

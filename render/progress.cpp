@@ -26,12 +26,14 @@ void draw(const Progress &p, uint64_t done) {
 
 }  // namespace
 
+// Only a terminal gets a bar.
 void progressStart(Progress &p, uint64_t total) {
     p.enabled = isatty(STDERR_FILENO) != 0;
     p.total = total;
     p.started = p.lastDrawn = std::chrono::steady_clock::now();
 }
 
+// Throttled so drawing costs nothing next to rendering.
 void progressUpdate(Progress &p, uint64_t done) {
     if (!p.enabled) return;
     const auto now = std::chrono::steady_clock::now();
@@ -40,6 +42,7 @@ void progressUpdate(Progress &p, uint64_t done) {
     draw(p, done);
 }
 
+// The last state stays on screen.
 void progressFinish(Progress &p, uint64_t done) {
     if (!p.enabled) return;
     draw(p, done);

@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -32,7 +35,8 @@ const char kHelp[] =
     "  --help                this text\n"
     "\n"
     "Exit status: 0 when every frame was written, 2 on a bad option, an unreadable input or\n"
-    "an output that cannot be written; nothing half-written is left under a name asked for.\n";
+    "an output that cannot be written, 130 when interrupted; nothing half-written is left\n"
+    "under a name asked for.\n";
 
 // A whole non-negative integer of at most max.
 bool parseInteger(const std::string &text, uint64_t max, uint64_t &value) {
@@ -61,6 +65,31 @@ bool parseFps(const std::string &text, uint32_t &num, uint32_t &den) {
     const uint64_t g = std::gcd(thousandths, uint64_t{1000});
     num = static_cast<uint32_t>(thousandths / g);
     den = static_cast<uint32_t>(1000 / g);
+    return true;
+}
+
+// True when a and b name the same file (or both standard output).
+bool sameDestination(const std::string &a, const std::string &b) {
+    if (a == "-" || b == "-") return a == b;
+    std::error_code failed;
+    namespace fs = std::filesystem;
+    const fs::path x = fs::weakly_canonical(fs::absolute(a, failed), failed);
+    const fs::path y = fs::weakly_canonical(fs::absolute(b, failed), failed);
+    return failed ? a == b : x == y;
+}
+
+// No two of the outputs may write to one place.
+bool distinctOutputs(const RenderOptions &o, std::string &error) {
+    const std::pair<const char *, const std::string *> outputs[] = {
+        {"--raw", &o.raw}, {"--y4m", &o.y4m}, {"--dump-spectrum", &o.dumpSpectrum}};
+    for (size_t i = 0; i < std::size(outputs); ++i)
+        for (size_t j = i + 1; j < std::size(outputs); ++j) {
+            const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+            if (a.empty() || b.empty() || !sameDestination(a, b)) continue;
+            error =
+                std::string(outputs[i].first) + " and " + outputs[j].first + " both write to " + a;
+            return false;
+        }
     return true;
 }
 
@@ -152,13 +181,11 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
         error = "--silent and --spectrum both choose the spectrum; use one";
         return ParseResult::kError;
     }
-    if (o.y4m == "-" && o.raw == "-") {
-        error = "--y4m and --raw cannot both go to standard output";
-        return ParseResult::kError;
-    }
+    if (!distinctOutputs(o, error)) return ParseResult::kError;
     return ParseResult::kRun;
 }
 
+// The text --help prints.
 const char *renderHelpText() {
     return kHelp;
 }

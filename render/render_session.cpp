@@ -8,6 +8,7 @@
 #include "show/show_main.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -32,6 +33,14 @@ struct Session {
     Progress progress;
 };
 
+volatile std::sig_atomic_t interrupted = 0;  // SIGINT or SIGTERM arrived
+
+// Ctrl-C or a polite kill stops the run after the current frame; finishAll cleans up.
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+// The session behind a platform table's user pointer.
 Session &sessionOf(void *user) {
     return *static_cast<Session *>(user);
 }
@@ -90,6 +99,7 @@ void writeFrame(Session &s, const Pixel *frame) {
 
 // ---------------------------------------------------------------- the virtual platform
 
+// The platform the show's main routine runs on while rendering.
 ShowPlatform virtualPlatform(Session &session) {
     ShowPlatform p{};
     p.system.user = p.presenter.user = p.audio.user = &session;
@@ -107,7 +117,7 @@ ShowPlatform virtualPlatform(Session &session) {
     };
     p.system.escapePressed = [](void *u) {
         Session &s = sessionOf(u);
-        return !s.error.empty() || s.frame >= s.lastWritten;
+        return !s.error.empty() || interrupted || s.frame >= s.lastWritten;
     };
     p.system.startDialog = [](void *, ShowSettings *) { return 1; };
     p.system.messageBox = [](void *, const char *text, const char *caption) {
@@ -169,35 +179,43 @@ bool openAll(Session &s) {
     return true;
 }
 
-// Gives every finished output its name; on a failure, removes them all.
+// Gives the finished outputs their names only when every one of them closed cleanly; on any
+// failure, or an interrupted run, removes them all.
 bool finishAll(Session &s) {
     OutputFile *outputs[] = {&s.raw, &s.y4m, &s.dump};
-    for (OutputFile *output : outputs) {
-        if (output->file == nullptr) continue;
-        if (s.error.empty()) {
-            commitOutput(*output, s.error);
-        } else {
-            abandonOutput(*output);
-        }
-    }
+    if (s.error.empty() && interrupted) s.error = "interrupted; nothing was written";
+    for (OutputFile *output : outputs)
+        if (output->file != nullptr && s.error.empty()) closeOutput(*output, s.error);
+    for (OutputFile *output : outputs)
+        if (!output->path.empty() && s.error.empty()) publishOutput(*output, s.error);
+    if (!s.error.empty())
+        for (OutputFile *output : outputs) abandonOutput(*output);
     closeSpectrumSource(s.spectrum);
     return s.error.empty();
 }
 
 }  // namespace
 
+// Frames as the options say; the exit code is 0, 2 on an error, 130 when interrupted.
 int renderShow(const RenderOptions &options) {
+    interrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     Session s(options);
     if (chooseFrames(s) && openAll(s)) {
         progressStart(s.progress, s.lastWritten + 1);
         showMain(virtualPlatform(s));
         progressFinish(s.progress, s.frame + 1);
     }
-    if (finishAll(s)) return 0;
+    const bool finished = finishAll(s);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    if (finished) return 0;
     std::fprintf(stderr, "glaxen-render: %s\n", s.error.c_str());
-    return 2;
+    return interrupted ? 130 : 2;
 }
 
+// Options first; --help and bad options end the program before any rendering.
 int renderMain(int argc, const char *const *argv) {
     RenderOptions options;
     std::string error;

@@ -16,6 +16,7 @@ constexpr long kSpectrumBytes = sizeof(float) * kSpectrumSize;  // one frame's s
 
 // ---------------------------------------------------------------- silent and file
 
+// Nothing to open: every read fails, as without the music.
 bool openSilentSource(SpectrumSource &source) {
     source.kind = SpectrumKind::kSilent;
     return true;
@@ -49,6 +50,7 @@ bool openSpectrumFile(SpectrumSource &source, const std::string &path, std::stri
 
 // ---------------------------------------------------------------- reading
 
+// Silent: nothing; file: the frame's own spectrum; music: the samples at its time.
 bool readSpectrum(SpectrumSource &source, uint64_t frame, uint32_t milliseconds, float *out) {
     switch (source.kind) {
     case SpectrumKind::kSilent:

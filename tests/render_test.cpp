@@ -90,6 +90,9 @@ TEST(RenderOptions, BadOptionsAreRefused) {
         {"--from", "5", "--to", "4"},
         {"--silent", "--spectrum", "s.bin"},
         {"--y4m", "-", "--raw", "-"},
+        {"--raw", "same.out", "--y4m", "same.out"},
+        {"--raw", "same.out", "--dump-spectrum", "./same.out"},
+        {"--y4m", "-", "--dump-spectrum", "-"},
     };
     for (const auto &args : cases) {
         std::vector<const char *> argv = {"glaxen-render"};
@@ -248,6 +251,22 @@ TEST(Render, UnwritableOutputsAreRefused) {
         args.insert(args.begin(), {"--seed", "1", "--silent", "--frames", "2"});
         EXPECT_EQ(render(args), 2) << args[5];
     }
+    for (const auto &entry : fs::recursive_directory_iterator(scratch.dir))
+        EXPECT_EQ(entry.path().string().find(".part-"), std::string::npos)
+            << entry.path() << " was left behind";
+}
+
+// One output that cannot be finished takes the others with it: all or nothing.
+TEST(Render, OutputsAreWrittenAllOrNothing) {
+    Scratch scratch;
+    fs::create_directories(scratch / "ro");
+    // the y4m stream fails on its first frame: /dev/full takes nothing
+    EXPECT_EQ(render({"--seed", "1", "--silent", "--frames", "2", "--raw", scratch / "ro/a.raw",
+                      "--y4m", "/dev/full"}),
+              2);
+    EXPECT_FALSE(fs::exists(scratch / "ro/a.raw")) << "a finished output kept beside a failed one";
+    for (const auto &entry : fs::directory_iterator(scratch / "ro"))
+        ADD_FAILURE() << entry.path() << " was left behind";
 }
 
 TEST(Render, PngsOfWhatTheScreenShows) {
