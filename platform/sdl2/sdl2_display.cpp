@@ -8,9 +8,11 @@
 
 namespace {
 
+// The platform behind a device table's user pointer.
 Sdl2Platform &platformOf(void *user) {
     return *static_cast<Sdl2Platform *>(user);
 }
+// Its display objects.
 Sdl2Display &displayOf(void *user) {
     return platformOf(user).display;
 }
@@ -39,6 +41,7 @@ bool createWindow(void *user, const char *title, int width, int height, bool ful
     return d.window != nullptr;
 }
 
+// Brings the window to the front.
 void raiseWindow(void *user) {
     SDL_RaiseWindow(displayOf(user).window);
 }
@@ -48,6 +51,7 @@ bool enterFullscreen(void *user) {
     return SDL_SetWindowFullscreen(displayOf(user).window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
+// The mouse cursor over the window.
 void showCursor(void *, bool visible) {
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
@@ -78,10 +82,12 @@ bool createTarget(void *user, int, int) {
     return makeTexture(d);
 }
 
+// How the presenter sees the target's pixel format.
 DisplayFormat format(void *user) {
     return sdl2DisplayFormat(displayOf(user).pixelFormat);
 }
 
+// True after a render reset, until restore makes the texture again.
 bool isLost(void *user) {
     return displayOf(user).lost;
 }
@@ -95,11 +101,13 @@ void restore(void *user) {
     d.lost = !makeTexture(d);
 }
 
+// The whole texture, for writing; false when there is none or SDL refuses.
 bool lock(void *user, void **pixels, int *pitch) {
     Sdl2Display &d = displayOf(user);
     return d.texture != nullptr && SDL_LockTexture(d.texture, nullptr, pixels, pitch) == 0;
 }
 
+// Hands the written texture back to SDL.
 void unlock(void *user) {
     SDL_UnlockTexture(displayOf(user).texture);
 }
@@ -112,6 +120,7 @@ void show(void *user) {
     SDL_RenderPresent(d.renderer);
 }
 
+// The renderer, and the texture with it.
 void destroyChain(void *user) {
     Sdl2Display &d = displayOf(user);
     if (d.texture) SDL_DestroyTexture(d.texture);
@@ -120,12 +129,14 @@ void destroyChain(void *user) {
     d.renderer = nullptr;
 }
 
+// The window, if there is one.
 void destroyWindow(void *user) {
     Sdl2Display &d = displayOf(user);
     if (d.window) SDL_DestroyWindow(d.window);
     d.window = nullptr;
 }
 
+// Gives back the video part loadDisplay started.
 void unloadDisplay(void *) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -139,15 +150,31 @@ PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform) {
             unlock,      show,         destroyChain, destroyWindow, unloadDisplay};
 }
 
-// Packed formats of 4 bytes are the 32-bit converter's (SDL calls XRGB8888 "RGB888", 24 bits in
-// 4 bytes); otherwise the bit count decides. Indexed and FourCC formats have no converter.
+// The display formats a converter writes, by the bit count the display reports.
+struct FormatRow {
+    Uint32 format;
+    int bitCount;
+};
+constexpr FormatRow kDisplayFormats[] = {
+    {SDL_PIXELFORMAT_RGB888, 32},    // XRGB8888: SDL reports 24 bits in 4 bytes
+    {SDL_PIXELFORMAT_ARGB8888, 32},  // its top byte is not shown
+    {SDL_PIXELFORMAT_BGR24, 24},     // bytes blue, green, red
+    {SDL_PIXELFORMAT_RGB24, 24},     // 24 bits: the bit count decides
+    {SDL_PIXELFORMAT_RGB565, 16},    //
+    {SDL_PIXELFORMAT_ARGB1555, 16},  // 16 bits with 5-5-5 masks: written as 5-6-5
+    {SDL_PIXELFORMAT_RGB555, 15},    // XRGB1555
+};
+
+// Indexed formats are not RGB; RGB formats without a converter report bit count 0, so open fails.
 DisplayFormat sdl2DisplayFormat(Uint32 pixelFormat) {
     if (pixelFormat == SDL_PIXELFORMAT_UNKNOWN || SDL_ISPIXELFORMAT_FOURCC(pixelFormat))
         return {false, 0, 0};
     const int bytes = SDL_BYTESPERPIXEL(pixelFormat);
     if (SDL_ISPIXELFORMAT_INDEXED(pixelFormat))
         return {false, int(SDL_BITSPERPIXEL(pixelFormat)), bytes};
-    return {true, bytes == 4 ? 32 : int(SDL_BITSPERPIXEL(pixelFormat)), bytes};
+    for (const FormatRow &row : kDisplayFormats)
+        if (row.format == pixelFormat) return {true, row.bitCount, bytes};
+    return {true, 0, bytes};
 }
 
 // The presenter's window: activation, close and render resets. Other windows' events are not
