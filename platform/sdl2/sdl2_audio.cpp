@@ -127,7 +127,7 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
     Sdl2Audio &audio = audioOf(user);
     if (!audio.device) return 0;
     audio.handle = 0;
-    VorbisOpenError error = VorbisOpenError::None;
+    VorbisOpenError error = VorbisOpenError::kNone;
     VorbisMusic *music = openVorbisMusic(file, &error);
     SDL_LockAudioDevice(audio.device);
     closeVorbisMusic(audio.music);
@@ -140,9 +140,8 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
     }
     SDL_UnlockAudioDevice(audio.device);
     if (!audio.music) {
-        if (error != VorbisOpenError::Missing)
-            std::fprintf(stderr, "glaxen: cannot play %s: %s\n", file,
-                         empty ? "no sound in it" : vorbisOpenErrorText(error));
+        std::fprintf(stderr, "glaxen: cannot play %s: %s; the show runs silent\n", file,
+                     empty ? "no sound in it" : vorbisOpenErrorText(error));
         return 0;
     }
     audio.lastHandle = audio.lastHandle + 1 == 0 ? 1 : audio.lastHandle + 1;

@@ -98,7 +98,7 @@ VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     if (!error) error = &ignored;
     std::FILE *file = std::fopen(path, "rb");
     if (!file) {
-        *error = errno == ENOENT ? VorbisOpenError::Missing : VorbisOpenError::Unreadable;
+        *error = errno == ENOENT ? VorbisOpenError::kMissing : VorbisOpenError::kUnreadable;
         return nullptr;
     }
     auto *music = new (std::nothrow) VorbisMusic;
@@ -107,7 +107,7 @@ VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     if (opened != 0) {
         std::fclose(file);
         delete music;
-        *error = opened == OV_EREAD ? VorbisOpenError::Unreadable : VorbisOpenError::NotVorbis;
+        *error = opened == OV_EREAD ? VorbisOpenError::kUnreadable : VorbisOpenError::kNotVorbis;
         return nullptr;
     }
     music->seekable = ov_seekable(&music->file) != 0;
@@ -115,7 +115,7 @@ VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     for (int i = 0; i < music->first.links; ++i) {
         if (rateSupported(ov_info(&music->file, i))) continue;
         closeVorbisMusic(music);
-        *error = VorbisOpenError::UnsupportedRate;
+        *error = VorbisOpenError::kUnsupportedRate;
         return nullptr;
     }
     const vorbis_info *info = ov_info(&music->file, 0);
@@ -123,22 +123,22 @@ VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     music->first.channels = info->channels;
     if (music->seekable) mapLinks(*music);
     music->block.resize(2 * static_cast<size_t>(kResamplerPushFrames));
-    *error = VorbisOpenError::None;
+    *error = VorbisOpenError::kNone;
     return music;
 }
 
 // For the one line a player prints.
 const char *vorbisOpenErrorText(VorbisOpenError error) {
     switch (error) {
-    case VorbisOpenError::None:
+    case VorbisOpenError::kNone:
         return "no error";
-    case VorbisOpenError::Missing:
+    case VorbisOpenError::kMissing:
         return "no such file";
-    case VorbisOpenError::Unreadable:
+    case VorbisOpenError::kUnreadable:
         return "cannot be read";
-    case VorbisOpenError::NotVorbis:
+    case VorbisOpenError::kNotVorbis:
         return "not Ogg Vorbis";
-    case VorbisOpenError::UnsupportedRate:
+    case VorbisOpenError::kUnsupportedRate:
         return "sample rate not supported";
     }
     return "unknown error";

@@ -9,7 +9,7 @@
 struct VorbisMusic;  // the open file, its current link and the rate converter
 
 // Why a file did not open.
-enum class VorbisOpenError { None, Missing, Unreadable, NotVorbis, UnsupportedRate };
+enum class VorbisOpenError { kNone, kMissing, kUnreadable, kNotVorbis, kUnsupportedRate };
 
 // The first link's own format, and how many links the file chains.
 struct VorbisMusicSource {

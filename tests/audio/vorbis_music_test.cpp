@@ -62,11 +62,11 @@ TEST(Music, WhatDoesNotOpenSaysWhy) {
         const char *name;
         VorbisOpenError error;
     };
-    for (const Case &c : {Case{"missing.ogg", VorbisOpenError::Missing},
-                          Case{"text.ogg", VorbisOpenError::NotVorbis},
-                          Case{"empty.ogg", VorbisOpenError::NotVorbis},
-                          Case{"folder.ogg", VorbisOpenError::Unreadable}}) {
-        VorbisOpenError error = VorbisOpenError::None;
+    for (const Case &c : {Case{"missing.ogg", VorbisOpenError::kMissing},
+                          Case{"text.ogg", VorbisOpenError::kNotVorbis},
+                          Case{"empty.ogg", VorbisOpenError::kNotVorbis},
+                          Case{"folder.ogg", VorbisOpenError::kUnreadable}}) {
+        VorbisOpenError error = VorbisOpenError::kNone;
         VorbisMusic *music = openVorbisMusic(dir.file(c.name).c_str(), &error);
         EXPECT_EQ(music, nullptr) << c.name;
         closeVorbisMusic(music);

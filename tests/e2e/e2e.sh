@@ -180,7 +180,9 @@ dialog_escape() {
     press "$dialog" Escape
     wait_exit 5
     [ "$exit_code" = 1 ] || fail "Escape at the dialog gave exit code $exit_code"
-    grep -q . "$work/app.log" && fail "the show wrote to standard error"
+    # without its music the show says so in one line, and says nothing else
+    grep -v "cannot play qx-331b_051224.ogg" "$work/app.log" | grep -q . &&
+        fail "the show wrote to standard error"
     echo "ok: exit code 1, nothing opened"
 }
 
@@ -216,6 +218,7 @@ fullscreen_bars() {
     holds "$lit" "<" 0.005 || fail "right bar not black (lit=$lit)"
     xdotool key Escape
     wait_exit 3
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code"
     echo "ok: 4:3 picture with side bars"
 }
 
@@ -242,7 +245,8 @@ full_run() {
     shoot early
     measure early "$tx" "$ty" "$tw" "$th"
     holds "$red" "<" 0.01 || fail "red text before 91 s (red=$red)"
-    sleep $((100 - (SECONDS - started)))
+    local wait_late=$((100 - (SECONDS - started)))
+    [ "$wait_late" -gt 0 ] && sleep "$wait_late"
     shoot late
     measure late "$tx" "$ty" "$tw" "$th"
     holds "$red" ">" 0.08 || fail "no red text after 91 s (red=$red)"
