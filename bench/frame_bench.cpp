@@ -46,36 +46,43 @@ struct Pipeline {
     }
 };
 
+// The settled pipeline, made once.
 Pipeline &pipeline() {
     static Pipeline p;
     return p;
 }
 
+// One whole frame.
 void BM_Frame(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) p.frame();
 }
 
+// The swarm's update: lines, bursts and filterC.
 void BM_SwarmUpdate(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) p.swarm.update(p.b.frame, p.b.picture, p.b.spectrum);
 }
 
+// filterC alone.
 void BM_FilterC(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) p.swarm.filterC(p.b.frame, p.b.picture, 1.0f);
 }
 
+// The feedback pass on every row.
 void BM_ScaleFeedback(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) scaleFeedback(p.b.frame, p.b.picture, 7, true);
 }
 
+// The letterbox pass.
 void BM_ClearLetterbox(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) clearLetterbox(p.b.frame);
 }
 
+// The 32-bit conversion of one frame.
 void BM_CopyPixels32(benchmark::State &state) {
     Pipeline &p = pipeline();
     for (auto _ : state) copyPixels32(p.display.data(), p.b.frame, kScreenPixels);
@@ -116,6 +123,7 @@ GLAXEN_BENCH(BM_ClearLetterbox);
 GLAXEN_BENCH(BM_CopyPixels32);
 GLAXEN_BENCH(BM_Memcpy);
 
+// Runs every benchmark, then prints the ratio of the frame's median to memcpy's.
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     MedianReporter reporter;

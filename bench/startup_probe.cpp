@@ -61,6 +61,7 @@ double litShare(Display *display, Window root, int x, int y, int w, int h) {
 
 }  // namespace
 
+// Waits for what the mode names and prints when it happened.
 int main(int argc, char **argv) {
     Display *display = XOpenDisplay(nullptr);
     if (!display || argc < 2) {

@@ -56,11 +56,8 @@ bool colourOf(std::string_view line, uint32_t &argb) {
     return parseColour(value.substr(0, end), argb);
 }
 
-}  // namespace
-
 // Header "W H colours chars-per-pixel", the colour lines, then one string per row.
-bool decodeXpm(const char *text, int32_t size, XpmIcon &icon) {
-    icon = XpmIcon{};
+bool readXpm(const char *text, int32_t size, XpmIcon &icon) {
     if (text == nullptr || size <= 0) return false;
     Strings strings{std::string_view(text, static_cast<size_t>(size))};
     std::string_view line;
@@ -86,14 +83,21 @@ bool decodeXpm(const char *text, int32_t size, XpmIcon &icon) {
             int found = -1;
             for (int i = 0; i < colours && found < 0; ++i)
                 if (std::memcmp(keys[i], pixel, perPixel) == 0) found = i;
-            if (found < 0) {
-                icon = XpmIcon{};
-                return false;
-            }
+            if (found < 0) return false;
             icon.pixels[y * width + x] = values[found];
         }
     }
     icon.width = width;
     icon.height = height;
     return true;
+}
+
+}  // namespace
+
+// A file it cannot read leaves the icon empty, whatever it had read so far.
+bool decodeXpm(const char *text, int32_t size, XpmIcon &icon) {
+    icon = XpmIcon{};
+    if (readXpm(text, size, icon)) return true;
+    icon = XpmIcon{};
+    return false;
 }

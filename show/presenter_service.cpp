@@ -2,6 +2,7 @@
 #include "show/presenter_service.h"
 
 namespace {
+// The presenter behind the service table's user pointer.
 FramePresenter &presenterOf(void *user) {
     return *static_cast<FramePresenter *>(user);
 }

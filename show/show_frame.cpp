@@ -21,17 +21,21 @@ void resetShowBuffers() {
     std::memset(&buffers, 0, sizeof buffers);
 }
 
+// Decoded through a fresh stream; the glyph table is built from it.
+void loadShowFont(Pixel *fontPicture, BitmapFont &font, int screenWidth, int screenHeight) {
+    const EmbeddedFile &file = kEmbeddedFiles[kFontPicture];
+    decodePcx(openMemoryStream(file.data, file.size).get(), kFontWidth, kFontHeight, fontPicture);
+    font.setSizes(screenWidth, screenHeight, kFontWidth, kFontHeight);
+    font.init(fontPicture);
+}
+
 // Each decoding reads through its own fresh stream.
 void preparePictures(ShowBuffers &b, BitmapFont &font) {
     const int choice = nextRandom() % 3;
     const EmbeddedFile &picture = kEmbeddedFiles[kPicture0 + choice];
     decodePcx(openMemoryStream(picture.data, picture.size).get(), kScreenWidth, kScreenHeight,
               b.picture);
-    const EmbeddedFile &fontFile = kEmbeddedFiles[kFontPicture];
-    decodePcx(openMemoryStream(fontFile.data, fontFile.size).get(), kFontWidth, kFontHeight,
-              b.font);
-    font.setSizes(kScreenWidth, kScreenHeight, kFontWidth, kFontHeight);
-    font.init(b.font);
+    loadShowFont(b.font, font, kScreenWidth, kScreenHeight);
 }
 
 // Passes in the show's order; the feedback runs before the letterbox.

@@ -30,6 +30,10 @@ struct ShowBuffers {
 ShowBuffers &showBuffers();
 void resetShowBuffers();
 
+// Decodes the embedded font picture into fontPicture (600 x 19) and sets the font up for a
+// target of screenWidth x screenHeight.
+void loadShowFont(Pixel *fontPicture, BitmapFont &font, int screenWidth, int screenHeight);
+
 // Picks picture rand() mod 3 and decodes it, decodes the font picture, builds the glyph table.
 void preparePictures(ShowBuffers &buffers, BitmapFont &font);
 

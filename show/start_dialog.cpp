@@ -3,6 +3,7 @@
 
 #include <cassert>
 #include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -102,6 +103,8 @@ constexpr int kTextHeight = BitmapFont::kGlyphRows - 1;  // rows paintText draws
 }  // namespace
 
 const DialogTemplate kStartDialogTemplate = {140, 16, kStartControls, 1};
+static_assert(std::size(kStartControls) <= kMaxDialogControls,
+              "the dialog holds too many controls");
 
 // ---------------------------------------------------------------- the running dialog
 
@@ -202,6 +205,7 @@ void dialogClose(StartDialog &dialog) {
 
 // ---------------------------------------------------------------- painting
 
+// Two pixels per dialog unit, across and down.
 int dialogPixelWidth(const DialogTemplate &t) {
     return t.width * kDialogUnitPixels;
 }

@@ -1,7 +1,6 @@
 // BitmapFont: the glyph table, the character map and putGlyph's strict bounds.
 #include "font/bitmap_font.h"
-#include "pictures/embedded_files.h"
-#include "pictures/pcx_decoder.h"
+#include "show/show_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +14,7 @@ constexpr int W = 640, H = 480;
 struct ShowFont {
     std::vector<Pixel> picture = std::vector<Pixel>(600 * 19);
     BitmapFont font;
-    ShowFont() {
-        const EmbeddedFile &file = kEmbeddedFiles[kFontPicture];
-        decodePcx(openMemoryStream(file.data, file.size).get(), 600, 19, picture.data());
-        font.setSizes(W, H, 600, 19);
-        font.init(picture.data());
-    }
+    ShowFont() { loadShowFont(picture.data(), font, W, H); }
     // A cleared screen with one character drawn.
     std::vector<Pixel> draw(int x, int y, char c) const {
         std::vector<Pixel> target(W * H, 0);

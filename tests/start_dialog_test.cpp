@@ -3,8 +3,7 @@
 #include "show/start_dialog.h"
 
 #include "fake_platform.h"
-#include "pictures/embedded_files.h"
-#include "pictures/pcx_decoder.h"
+#include "show/show_frame.h"
 #include "show/show_main.h"
 
 #include <gtest/gtest.h>
@@ -33,10 +32,7 @@ struct DialogFont {
     std::vector<Pixel> picture = std::vector<Pixel>(600 * 19);
     BitmapFont font;
     explicit DialogFont(const DialogTemplate &t) {
-        const EmbeddedFile &file = kEmbeddedFiles[kFontPicture];
-        decodePcx(openMemoryStream(file.data, file.size).get(), 600, 19, picture.data());
-        font.setSizes(dialogPixelWidth(t), dialogPixelHeight(t), 600, 19);
-        font.init(picture.data());
+        loadShowFont(picture.data(), font, dialogPixelWidth(t), dialogPixelHeight(t));
     }
 };
 

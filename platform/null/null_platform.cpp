@@ -42,7 +42,11 @@ void nullMessageBox(void *, const char *text, const char *caption) {
 int nullOpen(void *, const char *, int, int, bool) {
     return 0;
 }
+
+// Nothing to show a frame on.
 void nullPresent(void *, const Pixel *) {}
+
+// Nothing to close.
 void nullClose(void *) {}
 
 // ---------------------------------------------------------------- audio
@@ -51,25 +55,38 @@ void nullClose(void *) {}
 uint32_t nullGetVersion(void *) {
     return kAudioVersion;
 }
+
+// No output device to start.
 bool nullInit(void *, int, uint32_t, uint32_t) {
     return false;
 }
+
+// No stream: handle 0.
 uint32_t nullStreamCreateFile(void *, const char *, uint64_t, uint64_t, uint32_t) {
     return 0;
 }
+
+// Nothing to make quieter.
 bool nullSetVolume(void *, uint32_t) {
     return true;
 }
+
+// Nothing to play.
 bool nullChannelPlay(void *, uint32_t, bool) {
     return false;
 }
+
 // No stream: the spectrum is left as it was.
 int32_t nullChannelGetData(void *, uint32_t, float *, uint32_t) {
     return -1;
 }
+
+// Nothing to stop.
 bool nullStop(void *) {
     return true;
 }
+
+// Nothing to free.
 bool nullFree(void *) {
     return true;
 }

@@ -2,17 +2,13 @@
 // dialog code into pixels and shown through the window's surface; its own modal loop.
 #include "platform/sdl2/sdl2_platform.h"
 
-#include "pictures/embedded_files.h"
-#include "pictures/pcx_decoder.h"
 #include "platform/sdl2/sdl2_icon.h"
+#include "show/show_frame.h"
 #include "show/start_dialog.h"
 
 #include <vector>
 
 namespace {
-
-constexpr int kFontWidth = 600;  // the embedded font picture
-constexpr int kFontHeight = 19;
 
 // Shows the painted pixels in the window.
 void showPixels(SDL_Window *window, const std::vector<Pixel> &pixels, int width, int height) {
@@ -23,41 +19,49 @@ void showPixels(SDL_Window *window, const std::vector<Pixel> &pixels, int width,
     SDL_UpdateWindowSurface(window);
 }
 
-// One event into the dialog.
-void feed(StartDialog &dialog, Uint32 windowId, const SDL_Event &event) {
+// The dialog's key for an SDL key, if it has one.
+bool dialogKeyOf(SDL_Keycode key, DialogKey &out) {
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        out = DialogKey::kEnter;
+        return true;
+    case SDLK_SPACE:
+        out = DialogKey::kSpace;
+        return true;
+    case SDLK_ESCAPE:
+        out = DialogKey::kEscape;
+        return true;
+    case SDLK_TAB:
+        out = DialogKey::kTab;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One event into the dialog; true when the dialog must be painted again.
+bool feed(StartDialog &dialog, Uint32 windowId, const SDL_Event &event) {
+    DialogKey key;
     switch (event.type) {
     case SDL_QUIT:
         dialogClose(dialog);
-        break;
+        return false;
     case SDL_WINDOWEVENT:
-        if (event.window.windowID == windowId && event.window.event == SDL_WINDOWEVENT_CLOSE)
-            dialogClose(dialog);
-        break;
+        if (event.window.windowID != windowId) return false;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) dialogClose(dialog);
+        return true;  // shown, exposed, focus: paint again
     case SDL_KEYDOWN:
-        switch (event.key.keysym.sym) {
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-            dialogKey(dialog, DialogKey::kEnter);
-            break;
-        case SDLK_SPACE:
-            dialogKey(dialog, DialogKey::kSpace);
-            break;
-        case SDLK_ESCAPE:
-            dialogKey(dialog, DialogKey::kEscape);
-            break;
-        case SDLK_TAB:
-            dialogKey(dialog, DialogKey::kTab);
-            break;
-        default:
-            break;
-        }
-        break;
+        if (!dialogKeyOf(event.key.keysym.sym, key)) return false;
+        dialogKey(dialog, key);
+        return true;
     case SDL_MOUSEBUTTONUP:
-        if (event.button.button == SDL_BUTTON_LEFT && event.button.windowID == windowId)
-            dialogClick(dialog, event.button.x, event.button.y);
-        break;
+        if (event.button.button != SDL_BUTTON_LEFT || event.button.windowID != windowId)
+            return false;
+        dialogClick(dialog, event.button.x, event.button.y);
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
@@ -78,28 +82,23 @@ int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
     SDL_RaiseWindow(window);
 
     std::vector<Pixel> fontPicture(kFontWidth * kFontHeight);
-    const EmbeddedFile &file = kEmbeddedFiles[kFontPicture];
-    decodePcx(openMemoryStream(file.data, file.size).get(), kFontWidth, kFontHeight,
-              fontPicture.data());
     BitmapFont font;
-    font.setSizes(width, height, kFontWidth, kFontHeight);
-    font.init(fontPicture.data());
+    loadShowFont(fontPicture.data(), font, width, height);
 
     std::vector<Pixel> pixels(static_cast<size_t>(width) * height);
     StartDialog dialog = startDialogCreate(&t, settings);
     const Uint32 windowId = SDL_GetWindowID(window);
+    bool repaint = true;
     while (!dialog.ended) {
-        paintDialog(dialog, font, fontPicture.data(), pixels.data());
-        showPixels(window, pixels, width, height);
+        if (repaint) {
+            paintDialog(dialog, font, fontPicture.data(), pixels.data());
+            showPixels(window, pixels, width, height);
+        }
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, 100)) feed(dialog, windowId, event);
+        repaint = SDL_WaitEventTimeout(&event, 100) && feed(dialog, windowId, event);
         if (sdl2Interrupted()) dialogClose(dialog);
     }
     SDL_DestroyWindow(window);
-    if (!dialog.ended) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return -1;
-    }
     if (dialog.result == 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return dialog.result;
 }

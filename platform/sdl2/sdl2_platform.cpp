@@ -19,6 +19,7 @@ void onInterrupt(int) {
     interrupted = 1;
 }
 
+// The platform behind a service table's user pointer.
 Sdl2Platform &platformOf(void *user) {
     return *static_cast<Sdl2Platform *>(user);
 }

@@ -24,6 +24,7 @@ bool readFile(const std::string &path, std::vector<unsigned char> &bytes) {
 
 }  // namespace
 
+// Reads every file, writes the source under a temporary name, then renames it into place.
 int main(int argc, char **argv) {
     if (argc < 4) {
         std::fprintf(stderr, "usage: embed_files OUT.cpp HEADER FILE...\n");

@@ -9,12 +9,17 @@
 #include <iterator>
 #include <string>
 
+// Reads the XPM, writes the PNG.
 int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: icon_png ICON.xpm OUT.png\n");
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "icon_png: cannot read %s\n", argv[1]);
+        return 1;
+    }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     static XpmIcon icon;
     if (!decodeXpm(text.data(), static_cast<int32_t>(text.size()), icon)) {
