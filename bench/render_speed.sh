@@ -3,7 +3,7 @@
 # --raw /dev/null and to --y4m /dev/null, best of RUNS runs each, in frames per second.
 # Usage: render_speed.sh GLAXEN_RENDER [RUNS]
 set -eu
-render=$1
+render=$(realpath "$1")
 runs=${2:-3}
 cd "$(dirname "$render")"
 frames=8401

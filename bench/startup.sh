@@ -3,8 +3,8 @@
 # to its dialog on screen, and from Return to the first frame on screen. Runs RUNS times and
 # prints each run and the medians. Usage: startup.sh GLAXEN PROBE [RUNS]
 set -u
-glaxen=$1
-probe=$2
+glaxen=$(realpath "$1")
+probe=$(realpath "$2")
 runs=${3:-7}
 work=$(mktemp -d /tmp/glaxen-startup.XXXXXX)
 trap 'kill $wm $xvfb 2>/dev/null; wait $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
@@ -25,11 +25,14 @@ for run in $(seq "$runs"); do
     (cd "$work" && exec env SDL_AUDIODRIVER=dummy "$glaxen") >/dev/null 2>&1 &
     app=$!
     shown=$("$probe" window 280x32 10) || { echo "run $run: no dialog"; kill $app; wait $app; continue; }
+    dialog=$(xdotool search --onlyvisible --class '^glaxen$' | head -1)
+    xdotool windowfocus --sync "$dialog" 2>/dev/null  # as a person's click would, before the key
     pressed=$(date +%s%3N)
     xdotool key Return
     first=$("$probe" lit 100 200 824 368 10) || { echo "run $run: no frame"; kill $app; wait $app; continue; }
     xdotool key Escape
     wait $app
+    xdotool keyup Escape  # the release found no window: let it not stay held for the next run
     dialogs+=($((shown - start)))
     frames+=($((first - pressed)))
     echo "run $run: launch to dialog $((shown - start)) ms, Return to first frame $((first - pressed)) ms"

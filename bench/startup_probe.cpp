@@ -59,6 +59,11 @@ double litShare(Display *display, Window root, int x, int y, int w, int h) {
     return lit / (double((w + 1) / 2) * ((h + 1) / 2));
 }
 
+// Windows come and go while the tree is walked; a vanished one is simply not the one sought.
+int ignoreXError(Display *, XErrorEvent *) {
+    return 0;
+}
+
 }  // namespace
 
 // Waits for what the mode names and prints when it happened.
@@ -68,6 +73,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: startup_probe window WxH SECONDS | lit X Y W H SECONDS\n");
         return 2;
     }
+    XSetErrorHandler(ignoreXError);
     const Window root = DefaultRootWindow(display);
     const std::string mode = argv[1];
     const long long deadline = nowMs() + 1000LL * std::atoi(argv[argc - 1]);
