@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,6 +86,11 @@ struct ToneCase {
     int rate, channels, bin;
     double level;  // 0.25, less a silent LFE channel's share
 };
+
+// Test listings show a case by its name.
+void PrintTo(const ToneCase &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class PlayedTone : public Audio, public testing::WithParamInterface<ToneCase> {};
 
@@ -169,6 +175,11 @@ struct OutputCase {
     uint32_t volume;
     float tolerance;  // the device format's rounding
 };
+
+// Test listings show a case by its name.
+void PrintTo(const OutputCase &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class Output : public Audio, public testing::WithParamInterface<OutputCase> {};
 
@@ -302,6 +313,11 @@ struct BadFileCase {
     const char *name;
     std::function<bool(const std::string &path)> make;
 };
+
+// Test listings show a case by its name.
+void PrintTo(const BadFileCase &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class Unplayable : public Audio, public testing::WithParamInterface<BadFileCase> {};
 
