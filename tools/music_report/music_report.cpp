@@ -1,6 +1,7 @@
 // Music report: replays the show's 60 Hz spectrum reads over an Ogg file and tabulates reactions.
 #include "ogg_decoder.h"
 #include "reaction_stats.h"
+#include "show/frame_passes.h"
 #include "show/spectrum.h"
 #include "track_layout.h"
 
@@ -66,25 +67,22 @@ void printReading(long k, const FrameReading &r) {
                 r.digitalSilence ? "  (digital silence)" : "");
 }
 
-// The show's smoothed slots: band[k] = (band[k] + Spectrum[k]) * 0.5 every frame, from 0.
+// The show's smoothed slots, smoothed by the show's own function.
 struct ShowBands {
-    float band5 = 0.0f;
-    float band10 = 0.0f;
-    float band16 = 0.0f;
+    float band[kSpectrumSize] = {};
 };
 
 // Updates the smoothed slots and fills the reading from one frame's spectrum.
 void readSpectrum(const float *spectrum, ShowBands &bands, FrameReading &reading) {
-    bands.band5 = (bands.band5 + spectrum[5]) * 0.5f;
-    bands.band10 = (bands.band10 + spectrum[10]) * 0.5f;
-    bands.band16 = (bands.band16 + spectrum[16]) * 0.5f;
+    smoothBands(bands.band, spectrum);
     reading.silence = spectrum[20];
-    reading.highBand = spectrum[300] * 50.0f + bands.band10;
-    reading.letterbox = bands.band5;
+    reading.highBand =
+        static_cast<double>(spectrum[300]) * 50 + static_cast<double>(bands.band[10]);
+    reading.letterbox = bands.band[5];
     reading.bin12 = spectrum[12] * 4.0f;
     reading.bin500 = spectrum[500] * 3.0f;
     reading.level = std::min(1.0f, reading.bin12 + reading.bin500);
-    reading.band16 = bands.band16;
+    reading.band16 = bands.band[16];
 }
 
 // Empty totals for every ten seconds of the file.

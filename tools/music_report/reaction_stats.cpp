@@ -7,9 +7,10 @@
 
 namespace {
 
-constexpr float kSilenceFloor = 0.00001f;  // the show treats Spectrum[20] below this as silence
-constexpr float kHighBandOn = 0.06f;
-constexpr float kLetterboxOn = 0.04f;
+// The show's limits, each in the precision the show compares in.
+constexpr float kSilenceFloor = 0.00001f;  // Spectrum[20] below this is silence (single)
+constexpr double kHighBandOn = 0.06;       // the high-band sum at least this (double)
+constexpr double kLetterboxOn = 0.04;      // band[5] above this (double)
 
 // Share of n in total as a percentage.
 double percent(long n, long total) {
@@ -31,7 +32,7 @@ void addReading(ReactionStats &stats, const FrameReading &reading, int windowSam
         if (!reading.digitalSilence) ++stats.silentNotZero;
     }
     if (reading.highBand >= kHighBandOn) ++stats.high;
-    if (reading.letterbox > kLetterboxOn) ++stats.letterbox;
+    if (static_cast<double>(reading.letterbox) > kLetterboxOn) ++stats.letterbox;
     stats.levelMin = std::min(stats.levelMin, static_cast<double>(reading.level));
     stats.levelMax = std::max(stats.levelMax, static_cast<double>(reading.level));
     stats.levelSum += reading.level;

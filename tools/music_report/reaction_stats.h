@@ -7,7 +7,7 @@
 struct FrameReading {
     double seconds;       // playing position of the frame
     float silence;        // Spectrum[20]
-    float highBand;       // Spectrum[300] * 50 + band[10]
+    double highBand;      // Spectrum[300] * 50 + band[10], in double as the show sums it
     float letterbox;      // band[5]
     float level;          // min(1, Spectrum[500] * 3 + Spectrum[12] * 4)
     float band16;         // band[16]
