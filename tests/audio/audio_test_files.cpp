@@ -1,9 +1,11 @@
 // Audio files for the tests and measurements (see audio_test_files.h).
 #include "tests/audio/audio_test_files.h"
 
+#include "show/spectrum.h"
+
 #include <vorbis/vorbisenc.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,19 +13,16 @@
 #include <fstream>
 #include <iterator>
 #include <numbers>
-#include <vector>
 
 namespace {
 
 constexpr int kChunkFrames = 1024;  // frames handed to the encoder per analysis call
 constexpr int kPageBytes = 1024;    // small pages, so a short file still has many to lose
 
-// One encoded packet, kept to be paged into any number of links.
+// One encoded packet, its bytes kept to be paged into any number of links.
 struct Packet {
     std::vector<unsigned char> bytes;
-    ogg_int64_t granule;
-    long number;
-    bool first, last;
+    ogg_packet packet;
 };
 
 // Runs the encoder over the samples; the three header packets come first.
@@ -41,30 +40,24 @@ bool encode(const OggFormat &format, const SampleFunction &sample, std::vector<P
     vorbis_analysis_init(&dsp, &info);
     vorbis_block_init(&dsp, &block);
     auto keep = [&packets](const ogg_packet &p) {
-        packets.push_back({std::vector<unsigned char>(p.packet, p.packet + p.bytes), p.granulepos,
-                           static_cast<long>(p.packetno), p.b_o_s != 0, p.e_o_s != 0});
+        packets.push_back({std::vector<unsigned char>(p.packet, p.packet + p.bytes), p});
     };
-    ogg_packet headers[3];
+    ogg_packet headers[3], p;
     vorbis_analysis_headerout(&dsp, &comment, &headers[0], &headers[1], &headers[2]);
-    for (const ogg_packet &p : headers) keep(p);
-    auto drain = [&] {
-        ogg_packet p;
+    for (const ogg_packet &header : headers) keep(header);
+    // Chunks of the samples, then one of none to end the stream.
+    for (int64_t done = 0, count = 1; count > 0; done += count) {
+        count = std::clamp<int64_t>(format.frames - done, 0, kChunkFrames);
+        float **buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
+        for (int c = 0; c < format.channels; ++c)
+            for (int i = 0; i < count; ++i) buffer[c][i] = sample(done + i, c);
+        vorbis_analysis_wrote(&dsp, static_cast<int>(count));
         while (vorbis_analysis_blockout(&dsp, &block) == 1) {
             vorbis_analysis(&block, nullptr);
             vorbis_bitrate_addblock(&block);
             while (vorbis_bitrate_flushpacket(&dsp, &p)) keep(p);
         }
-    };
-    for (int64_t done = 0; done < format.frames; done += kChunkFrames) {
-        const int count = static_cast<int>(std::min<int64_t>(kChunkFrames, format.frames - done));
-        float **buffer = vorbis_analysis_buffer(&dsp, count);
-        for (int c = 0; c < format.channels; ++c)
-            for (int i = 0; i < count; ++i) buffer[c][i] = sample(done + i, c);
-        vorbis_analysis_wrote(&dsp, count);
-        drain();
     }
-    vorbis_analysis_wrote(&dsp, 0);
-    drain();
     vorbis_block_clear(&block);
     vorbis_dsp_clear(&dsp);
     vorbis_comment_clear(&comment);
@@ -72,33 +65,23 @@ bool encode(const OggFormat &format, const SampleFunction &sample, std::vector<P
     return true;
 }
 
-// Pages the packets as one link under serial; headers on pages of their own.
+// Pages the packets as one link under serial; the headers on pages of their own.
 bool writeLink(std::FILE *file, const std::vector<Packet> &packets, int serial) {
     ogg_stream_state stream;
     ogg_stream_init(&stream, serial);
     ogg_page page;
     bool ok = true;
     auto write = [&] {
-        ok = ok && std::fwrite(page.header, 1, page.header_len, file) ==
-                       static_cast<size_t>(page.header_len);
-        ok = ok &&
-             std::fwrite(page.body, 1, page.body_len, file) == static_cast<size_t>(page.body_len);
+        ok = ok && std::fwrite(page.header, 1, page.header_len, file) == size_t(page.header_len) &&
+             std::fwrite(page.body, 1, page.body_len, file) == size_t(page.body_len);
     };
     for (size_t i = 0; i < packets.size(); ++i) {
-        const Packet &k = packets[i];
-        ogg_packet p{};
-        p.packet = const_cast<unsigned char *>(k.bytes.data());
-        p.bytes = static_cast<long>(k.bytes.size());
-        p.granulepos = k.granule;
-        p.packetno = k.number;
-        p.b_o_s = k.first;
-        p.e_o_s = k.last;
+        ogg_packet p = packets[i].packet;
+        p.packet = const_cast<unsigned char *>(packets[i].bytes.data());
         ogg_stream_packetin(&stream, &p);
-        if (i == 2) {
-            while (ogg_stream_flush(&stream, &page)) write();
-        } else {
-            while (ogg_stream_pageout_fill(&stream, &page, kPageBytes)) write();
-        }
+        while (i == 2 ? ogg_stream_flush(&stream, &page)
+                      : ogg_stream_pageout_fill(&stream, &page, kPageBytes))
+            write();
     }
     while (ogg_stream_flush(&stream, &page)) write();
     ogg_stream_clear(&stream);
@@ -112,12 +95,6 @@ extern "C" const char *__lsan_default_suppressions() {
     return "leak:vorbis_encode_setup_init\n";
 }
 
-// A chain of one.
-bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample) {
-    return writeChainedOgg(path, format, sample, 1);
-}
-
-// One encoding, copies links.
 bool writeChainedOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
                      int copies) {
     std::vector<Packet> packets;
@@ -129,74 +106,82 @@ bool writeChainedOgg(const std::string &path, const OggFormat &format, const Sam
     return std::fclose(file) == 0 && ok;
 }
 
-// bin * 44100 / 2048.
-double binHz(int bin) {
-    return bin * 44100.0 / 2048.0;
+bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample) {
+    return writeChainedOgg(path, format, sample, 1);
 }
 
-// sin(2 pi hz t).
+double binHz(int bin) {
+    return bin * 44100.0 / kSpectrumWindow;
+}
+
 float sineAt(double hz, double amplitude, int64_t frame, int rate) {
     return static_cast<float>(amplitude *
                               std::sin(2.0 * std::numbers::pi * hz * double(frame) / rate));
 }
 
+SampleFunction binTone(int bin, double amplitude, int rate) {
+    return [=](int64_t frame, int) { return sineAt(binHz(bin), amplitude, frame, rate); };
+}
+
 // A hash of the frame and channel scaled to +-amplitude.
 SampleFunction withNoise(const SampleFunction &sample, double amplitude) {
     return [=](int64_t frame, int channel) {
-        auto x =
-            static_cast<uint32_t>(frame) * 2654435761u + static_cast<uint32_t>(channel) * 40503u;
-        x ^= x >> 15;
-        x *= 2246822519u;
+        uint32_t x = uint32_t(frame) * 2654435761u + uint32_t(channel) * 40503u;
+        x = (x ^ (x >> 15)) * 2246822519u;
         x ^= x >> 13;
-        const double noise = (double(x) / 4294967296.0 - 0.5) * 2.0 * amplitude;
-        return sample(frame, channel) + static_cast<float>(noise);
+        return sample(frame, channel) + float((x / 4294967296.0 - 0.5) * 2.0 * amplitude);
     };
 }
 
-// Letters and digits, the rest underscores.
-std::string testName(const std::string &name) {
-    std::string out = name;
-    for (char &c : out)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel) {
+    std::vector<float> mono(kSpectrumWindow), out(kSpectrumSize);
+    if (channel == 2) mixToMono(stereo.data() + 2 * first, kSpectrumWindow, 2, mono.data());
+    for (int i = 0; channel < 2 && i < kSpectrumWindow; ++i)
+        mono[i] = stereo[2 * (first + i) + channel];
+    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
+    analyzeSpectrum(analyzer, mono.data(), out.data());
+    destroySpectrumAnalyzer(analyzer);
     return out;
 }
 
-// Binary, as given.
-bool writeBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    return static_cast<bool>(out);
+int peakBin(const std::vector<float> &spectrum) {
+    return static_cast<int>(std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin());
 }
 
-// Binary, whole.
+std::string firstDifference(const std::vector<float> &got, const std::vector<float> &expected) {
+    char text[96] = "";
+    if (got.size() != expected.size())
+        std::snprintf(text, sizeof text, "%zu values, expected %zu", got.size(), expected.size());
+    for (size_t i = 0; !text[0] && i < got.size(); ++i)
+        if (got[i] != expected[i])
+            std::snprintf(text, sizeof text, "value %zu: expected %.9g, got %.9g", i,
+                          double(expected[i]), double(got[i]));
+    return text;
+}
+
+bool writeBytes(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary);
+    return static_cast<bool>(out << bytes);
+}
+
 std::string readBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Rewrites the first part.
-bool truncateFile(const std::string &path, double share) {
-    const std::string bytes = readBytes(path);
-    return writeBytes(path, bytes.substr(0, static_cast<size_t>(double(bytes.size()) * share)));
-}
-
 // 0x5A repeated: no capture pattern, so the pages there are lost.
-bool damageFile(const std::string &path, double share, int count) {
+bool damageFile(const std::string &path, double from, double to, bool cut) {
     std::string bytes = readBytes(path);
-    const auto at = static_cast<size_t>(double(bytes.size()) * share);
-    if (at + static_cast<size_t>(count) > bytes.size()) return false;
-    bytes.replace(at, static_cast<size_t>(count), static_cast<size_t>(count), '\x5A');
-    return writeBytes(path, bytes);
+    const auto at = size_t(double(bytes.size()) * from), end = size_t(double(bytes.size()) * to);
+    return writeBytes(path, bytes.replace(at, end - at, cut ? 0 : end - at, '\x5A'));
 }
 
-// mkdtemp under /tmp.
 TempDir::TempDir() {
     char pattern[] = "/tmp/glaxen-audio.XXXXXX";
     const char *made = mkdtemp(pattern);
     path = made ? made : "";
 }
 
-// Everything under it.
 TempDir::~TempDir() {
     std::error_code ignored;
     if (!path.empty()) std::filesystem::remove_all(path, ignored);
