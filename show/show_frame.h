@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-constexpr int kFontWidth = 600;  // font picture size
-constexpr int kFontHeight = 19;
+constexpr int kFontWidth = BitmapFont::kFontStride;  // font picture size, as the font walks it
+constexpr int kFontHeight = BitmapFont::kGlyphRows;
 constexpr int32_t kTextStart = 91000;    // t_show above this draws the text
 constexpr int32_t kShowLength = 140000;  // t_show at which the show ends
 constexpr int kTextRow = 20;             // y of the text

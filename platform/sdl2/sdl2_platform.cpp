@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -22,11 +21,6 @@ void onInterrupt(int) {
 // The platform behind a service table's user pointer.
 Sdl2Platform &platformOf(void *user) {
     return *static_cast<Sdl2Platform *>(user);
-}
-
-// Seconds of the calendar clock.
-uint32_t sdl2CalendarTime(void *) {
-    return static_cast<uint32_t>(std::time(nullptr));
 }
 
 // SDL's millisecond counter, 32 bits.
@@ -87,7 +81,6 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
     platform.presenter.device = sdl2PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
     show.system.user = &platform;
-    show.system.calendarTime = sdl2CalendarTime;
     show.system.milliseconds = sdl2Milliseconds;
     show.system.escapePressed = [](void *user) { return sdl2EscapePressed(platformOf(user)); };
     show.system.startDialog = [](void *user, ShowSettings *settings) {

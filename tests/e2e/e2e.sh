@@ -121,6 +121,20 @@ shoot_picture() {
     lit=$best
 }
 
+# Two seconds into the show, the picture between the letterbox rows is clearly lit.
+expect_picture() {
+    sleep 2
+    shoot_picture show
+    holds "$lit" ">" 0.3 || fail "$1the picture is black (lit=$lit)"
+}
+
+# Escape ends the show within a few frames, with exit code 0.
+escape_ends_it() {
+    xdotool key Escape
+    wait_exit 3
+    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+}
+
 # True when $1 $2 $3 holds as a real comparison.
 holds() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
 
@@ -162,13 +176,9 @@ start_and_escape() {
     holds "$mean" ">" 120 || fail "the dialog's face is not light (mean=$mean)"
     press "$dialog" Return
     show=$(window_of_size 1024x768 10) || fail "no full-screen show window after Return"
-    sleep 2
-    shoot_picture show
-    holds "$lit" ">" 0.3 || fail "the picture between the letterbox rows is black (lit=$lit)"
+    expect_picture
     local before=$SECONDS
-    xdotool key Escape
-    wait_exit 3
-    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+    escape_ends_it
     echo "ok: dialog, picture (lit=$lit), Escape ended the show in $((SECONDS - before)) s or less"
 }
 
@@ -191,16 +201,12 @@ dialog_escape() {
 depth16() {
     start_display 1024x768x16 wm
     start_to_show
-    sleep 2
-    shoot_picture show
-    holds "$lit" ">" 0.3 || fail "16-bit: the picture is black (lit=$lit)"
+    expect_picture "16-bit: "
     measure show "$fx" "$fy" "$fw" $((bar - 4))
     holds "$lit" "<" 0.02 || fail "16-bit: the top letterbox bar is not black (lit=$lit)"
     measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
     holds "$lit" "<" 0.02 || fail "16-bit: the bottom letterbox bar is not black (lit=$lit)"
-    xdotool key Escape
-    wait_exit 3
-    [ "$exit_code" = 0 ] || fail "exit code $exit_code"
+    escape_ends_it
     echo "ok: 16-bit screen, picture and bars in place"
 }
 
@@ -208,17 +214,13 @@ depth16() {
 fullscreen_bars() {
     start_display 1280x720x24 wm
     start_to_show
-    sleep 2
-    shoot_picture show
-    holds "$lit" ">" 0.3 || fail "the picture is black (lit=$lit)"
+    expect_picture
     [ "$fx" = 160 ] || fail "unexpected frame area x=$fx"
     measure show 0 0 $((fx - 4)) "$screen_h"
     holds "$lit" "<" 0.005 || fail "left bar not black (lit=$lit)"
     measure show $((fx + fw + 4)) 0 $((screen_w - fx - fw - 4)) "$screen_h"
     holds "$lit" "<" 0.005 || fail "right bar not black (lit=$lit)"
-    xdotool key Escape
-    wait_exit 3
-    [ "$exit_code" = 0 ] || fail "exit code $exit_code"
+    escape_ends_it
     echo "ok: 4:3 picture with side bars"
 }
 
