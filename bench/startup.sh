@@ -15,7 +15,10 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(head -1 "$work/display")"
 evilwm -fn fixed >/dev/null 2>&1 &
 wm=$!
-sleep 0.5
+for _ in $(seq 300); do  # until the window manager's check window is up
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 cp "$(dirname "$glaxen")"/*.ogg "$work/" 2>/dev/null
 
 dialogs=()
