@@ -45,9 +45,6 @@ wait_until() {
     done
 }
 
-# True once the window manager has put up its check window on the root.
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-
 # A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm".
 start_display() {
     Xvfb -displayfd 1 -screen 0 "$1" -nolock -nolisten tcp -nolisten unix \
@@ -55,12 +52,24 @@ start_display() {
     xvfb_pid=$!
     wait_until 30 "Xvfb to start" test -s "$work/display"
     export DISPLAY=":$(head -1 "$work/display")"
+    wait_until 30 "Xvfb to answer" display_answers
     IFS=x read -r screen_w screen_h _ <<<"$1"
-    if [ "${2:-}" = wm ]; then
+    if [ "${2:-}" = wm ]; then wait_until 30 "the window manager to start" wm_started; fi
+}
+
+# True when the X server takes a client.
+display_answers() { xprop -root >/dev/null 2>&1; }
+
+# Starts evilwm unless it runs; true once it manages the screen. On a busy machine a client
+# can now and then fail to connect to a fresh server: a window manager that died of that is
+# started again.
+wm_started() {
+    if [ -z "$wm_pid" ] || ! kill -0 "$wm_pid" 2>/dev/null; then
+        [ -n "$wm_pid" ] && wait "$wm_pid" 2>/dev/null
         evilwm -fn fixed >/dev/null 2>&1 &
         wm_pid=$!
-        wait_until 30 "the window manager to start" wm_running
     fi
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
 # Starts the show in its own folder (with the music when asked) and the dummy audio driver.
