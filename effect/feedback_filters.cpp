@@ -41,16 +41,26 @@ void filterPass(const LineSwarm &swarm, Pixel *dst, const Pixel *src, Rule rule)
     }
 }
 
-// One row of filterC: up is this pass's previous row, down the next row as it was. Built for
-// the baseline and for AVX2.
-DISPATCH_AVX2 void filterCRow(Pixel *__restrict row, const Pixel *__restrict up,
-                              const Pixel *__restrict down, const Pixel *__restrict s, int columns,
-                              Pixel maxPass) {
+// One row of filterC: up is this pass's previous row, down the next row as it was.
+DISPATCH_INLINE void filterCRowLoop(Pixel *__restrict row, const Pixel *__restrict up,
+                                    const Pixel *__restrict down, const Pixel *__restrict s,
+                                    int columns, Pixel maxPass) {
     for (int j = 1; j < columns - 1; ++j) {
         const Pixel avg = (up[j - 1] + up[j + 1] + down[j - 1] + down[j + 1]) >> 2;
         row[j] = s[j] <= maxPass ? grey(avg + s[j] + s[j]) : grey(s[j]);
     }
 }
+
+// The row built for AVX2 and for the baseline.
+DISPATCH_AVX2 void filterCRowAvx2(Pixel *row, const Pixel *up, const Pixel *down, const Pixel *s,
+                                  int columns, Pixel maxPass) {
+    filterCRowLoop(row, up, down, s, columns, maxPass);
+}
+void filterCRowPlain(Pixel *row, const Pixel *up, const Pixel *down, const Pixel *s, int columns,
+                     Pixel maxPass) {
+    filterCRowLoop(row, up, down, s, columns, maxPass);
+}
+const auto filterCRow = pickForCpu(filterCRowAvx2, filterCRowPlain);
 
 }  // namespace
 

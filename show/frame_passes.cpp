@@ -13,10 +13,19 @@ constexpr double kHighBandLimit = 0.06;        // slot 300 * 50 + band 10 at lea
 constexpr double kLetterboxLimit = 0.04;       // band 5 above this: letterbox the picture
 constexpr double kTextScale = 260;             // text x per unit of band 16
 
-// One row of the feedback pass, built for the baseline and for AVX2.
-DISPATCH_AVX2 void scaleRow(const Pixel *__restrict in, Pixel *__restrict out, Pixel factor) {
+// One row of the feedback pass.
+DISPATCH_INLINE void scaleRowLoop(const Pixel *__restrict in, Pixel *__restrict out, Pixel factor) {
     for (int x = 0; x < kScreenWidth; ++x) out[x] = in[x] * factor;
 }
+
+// The row built for AVX2 and for the baseline.
+DISPATCH_AVX2 void scaleRowAvx2(const Pixel *in, Pixel *out, Pixel factor) {
+    scaleRowLoop(in, out, factor);
+}
+void scaleRowPlain(const Pixel *in, Pixel *out, Pixel factor) {
+    scaleRowLoop(in, out, factor);
+}
+const auto scaleRow = pickForCpu(scaleRowAvx2, scaleRowPlain);
 
 }  // namespace
 
