@@ -1,6 +1,8 @@
 // glaxen-render's command line (see render_options.h).
 #include "render/render_options.h"
 
+#include "show/virtual_clock.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -190,8 +192,7 @@ const char *renderHelpText() {
     return kHelp;
 }
 
-// In integers: floor(k * 1000 * den / num). k stays far below 2^44, so nothing overflows.
+// At the options' frame rate.
 uint32_t frameMilliseconds(const RenderOptions &o, uint64_t k) {
-    const uint64_t ms = k * 1000u * o.fpsDen / o.fpsNum;
-    return ms > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(ms);
+    return frameMilliseconds(k, o.fpsNum, o.fpsDen);
 }

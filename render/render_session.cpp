@@ -6,6 +6,7 @@
 #include "render/spectrum_sources.h"
 #include "show/show_frame.h"
 #include "show/show_main.h"
+#include "show/virtual_clock.h"
 
 #include <cmath>
 #include <csignal>
@@ -21,9 +22,7 @@ namespace {
 struct Session {
     explicit Session(const RenderOptions &o) : options(o) {}
     const RenderOptions &options;
-    uint64_t clockReads = 0;
-    uint64_t frame = 0;  // the frame being computed: the last clock read's
-    uint32_t now = 0;    // its milliseconds
+    VirtualClock clock{options.fpsNum, options.fpsDen};
     uint64_t firstWritten = 0;
     uint64_t lastWritten = 0;  // the run stops after this frame
     SpectrumSource spectrum;
@@ -52,12 +51,6 @@ uint64_t firstFrameAt(const RenderOptions &o, double ms) {
     while (k > 0 && frameMilliseconds(o, k - 1) >= ms) --k;
     while (frameMilliseconds(o, k) < ms) ++k;
     return k;
-}
-
-// The show's frame times: floor(k * 1000 / fps), and the last one is the frame at 140000.
-uint32_t showMilliseconds(const RenderOptions &o, uint64_t k) {
-    const uint32_t ms = frameMilliseconds(o, k);
-    return ms < kShowLength ? ms : kShowLength;
 }
 
 // The frames the options ask to write; false when no frame lies in the stretch asked for.
@@ -92,7 +85,7 @@ void writeFrame(Session &s, const Pixel *frame) {
     if (!o.pngDir.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06llu.png",
-                      static_cast<unsigned long long>(s.frame));
+                      static_cast<unsigned long long>(s.clock.frame));
         writePngFrame(o.pngDir + name, frame, s.error);
     }
 }
@@ -107,17 +100,10 @@ ShowPlatform virtualPlatform(Session &session) {
         const RenderOptions &o = sessionOf(u).options;
         return o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
     };
-    // Two start times of 0, then one frame per read.
-    p.system.milliseconds = [](void *u) {
-        Session &s = sessionOf(u);
-        if (s.clockReads++ < 2) return 0u;
-        s.frame = s.clockReads - 3;
-        s.now = showMilliseconds(s.options, s.frame);
-        return s.now;
-    };
+    p.system.milliseconds = [](void *u) { return virtualClockRead(sessionOf(u).clock); };
     p.system.escapePressed = [](void *u) {
         Session &s = sessionOf(u);
-        return !s.error.empty() || interrupted || s.frame >= s.lastWritten;
+        return !s.error.empty() || interrupted || s.clock.frame >= s.lastWritten;
     };
     p.system.startDialog = [](void *, ShowSettings *) { return 1; };
     p.system.messageBox = [](void *, const char *text, const char *caption) {
@@ -126,9 +112,9 @@ ShowPlatform virtualPlatform(Session &session) {
     p.presenter.open = [](void *, const char *, int, int, bool) { return 1; };
     p.presenter.present = [](void *u, const Pixel *frame) {
         Session &s = sessionOf(u);
-        if (s.frame >= s.firstWritten && s.frame <= s.lastWritten && s.error.empty())
+        if (s.clock.frame >= s.firstWritten && s.clock.frame <= s.lastWritten && s.error.empty())
             writeFrame(s, frame);
-        progressUpdate(s.progress, s.frame + 1);
+        progressUpdate(s.progress, s.clock.frame + 1);
     };
     p.presenter.close = [](void *) {};
     p.audio.getVersion = [](void *) { return kAudioVersion; };
@@ -140,7 +126,8 @@ ShowPlatform virtualPlatform(Session &session) {
     p.audio.channelPlay = [](void *, uint32_t handle, bool) { return handle != 0; };
     p.audio.channelGetData = [](void *u, uint32_t handle, float *buffer, uint32_t) {
         Session &s = sessionOf(u);
-        const bool read = handle != 0 && readSpectrum(s.spectrum, s.frame, s.now, buffer);
+        const bool read =
+            handle != 0 && readSpectrum(s.spectrum, s.clock.frame, s.clock.now, buffer);
         if (!s.options.dumpSpectrum.empty() && s.error.empty())
             writeOutput(s.dump, buffer, sizeof(float) * kSpectrumSize, s.error);
         return read ? int32_t(sizeof(float) * kSpectrumSize) : -1;
@@ -205,7 +192,7 @@ int renderShow(const RenderOptions &options) {
     if (chooseFrames(s) && openAll(s)) {
         progressStart(s.progress, s.lastWritten + 1);
         showMain(virtualPlatform(s));
-        progressFinish(s.progress, s.frame + 1);
+        progressFinish(s.progress, s.clock.frame + 1);
     }
     const bool finished = finishAll(s);
     std::signal(SIGINT, SIG_DFL);
