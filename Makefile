@@ -1,17 +1,20 @@
 # glaxen: the whole set-up on a fresh Debian 12 machine.
-#   make run    installs what is missing, builds a Release build, runs the show
-#   make test   the same set-up, then every test
-#   make bench  the frame benchmark        make assets  regenerate the pictures and music
-#   make fuzz   fuzz the picture decoder   make format  clang-format the sources
-#   make package  the Debian package       make package-test  build it and check it
+#   make run      installs what is missing, builds a Release build, runs the show
+#   make test     the same set-up, then every test (Linux, and Windows under Wine)
+#   make windows  the Windows builds, 32- and 64-bit     make bench  the benchmarks
+#   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
+#   make format   clang-format the sources               make package  the Debian package
 
-# Debian packages the build, the tests and the asset tools need.
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev pkg-config \
-            libgtest-dev libbenchmark-dev \
-            libsdl2-dev libvorbis-dev libkissfft-dev libpng-dev \
-            libcairo2-dev libfreetype-dev fonts-dejavu-core \
-            xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils \
-            dpkg-dev groff-base
+# Debian packages: what building and running the show needs; what the tests, benchmarks and
+# package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
+# whose versions the libraries are built from); what the asset generators add.
+PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
+                    libpng-dev
+PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
+                    xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base
+PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
+                    libgtest-dev libbenchmark-dev wine wine64 wine32:i386
+PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
 
 RELEASE  := build/release
 SANITIZE := build/sanitize
@@ -19,29 +22,34 @@ TSAN     := build/tsan
 FUZZ     := build/fuzz
 TOOLS    := build/tools
 PACKAGE  := build/package
+WINDOWS  := build/windows
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
-.PHONY: run test unit sanitize tsan bench assets fuzz format deps release clean package package-test
+.PHONY: run test unit sanitize tsan bench assets fuzz format release clean package package-test \
+        deps-run deps-test deps-windows deps-assets windows windows-test bench-windows
 
-run: release
+run: deps-run
+	$(MAKE) release TESTS=OFF
 	cd $(RELEASE)/run && ./glaxen
 
-test: deps
+test: deps-test deps-windows
 	$(MAKE) unit
 	$(MAKE) sanitize
 	$(MAKE) tsan
 	$(MAKE) fuzz FUZZ_SECONDS=30
 	$(MAKE) package-test
+	$(MAKE) windows-test
 
 # Release build with g++ and the unit tests, warnings as errors.
-unit: release
+unit: deps-test
+	$(MAKE) release TESTS=ON
 	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer, built with clang,
 # whose undefined-behaviour checks include float-cast-overflow. The end-to-end tests run in the
 # release build: under Xvfb the desktop libraries' own leaks would drown the show's.
-sanitize: deps
+sanitize: deps-test
 	CXX=clang++ cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	      -DGLAXEN_SANITIZE=ON -DGLAXEN_WERROR=ON -DGLAXEN_E2E=OFF
 	cmake --build $(SANITIZE) -j $(JOBS)
@@ -49,25 +57,28 @@ sanitize: deps
 
 # The audio layer's tests under ThreadSanitizer, built with clang: the show thread's spectrum
 # reads against SDL's audio thread.
-tsan: deps
+tsan: deps-test
 	CXX=clang++ cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLAXEN_WERROR=ON \
 	      "-DCMAKE_CXX_FLAGS=-fsanitize=thread -O1" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
 	cmake --build $(TSAN) -j $(JOBS) --target glaxen_audio_tests
 	ctest --test-dir $(TSAN) -L audio --output-on-failure -j $(JOBS)
 
-release: deps
+# The show and glaxen-render; with TESTS=ON also the tests and benchmarks.
+TESTS ?= OFF
+release: deps-run
 	CXX=g++ cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	      -DGLAXEN_WERROR=ON -DGLAXEN_BENCH=ON
+	      -DGLAXEN_WERROR=ON -DGLAXEN_TESTS=$(TESTS) -DGLAXEN_BENCH=$(TESTS)
 	cmake --build $(RELEASE) -j $(JOBS)
 
-bench: release
+bench: deps-test
+	$(MAKE) release TESTS=ON
 	$(RELEASE)/bench/frame_bench
 	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
 
 # The Debian package: installed under /usr, its dependencies read off the binaries.
-package: deps
+package: deps-test
 	CXX=g++ cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	      -DCMAKE_INSTALL_PREFIX=/usr -DGLAXEN_TESTS=OFF
 	cmake --build $(PACKAGE) -j $(JOBS)
@@ -78,7 +89,7 @@ package-test: package
 	tests/package/package_test.sh $(PACKAGE)/glaxen_*.deb
 
 # The picture decoder under libFuzzer for FUZZ_SECONDS, seeded with the font picture (600 x 19).
-fuzz: deps
+fuzz: deps-test
 	CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DGLAXEN_FUZZ=ON -DGLAXEN_TESTS=OFF
 	cmake --build $(FUZZ) -j $(JOBS) --target decode_pcx_fuzzer
@@ -89,7 +100,7 @@ fuzz: deps
 
 # Regenerates the pictures in assets/ with their previews in docs/, and the music, byte for byte
 # (the music with g++: another compiler's floating point gives another, equally good file).
-assets: deps
+assets: deps-run deps-assets
 	CXX=g++ cmake -S . -B $(TOOLS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	      -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
 	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator music_generator music_report
@@ -100,19 +111,47 @@ assets: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# Installs the missing packages: directly as root, through sudo otherwise.
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
-	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
-	done); \
-	if [ -n "$$missing" ]; then \
-	    echo "Installing:" $$missing; \
-	    if [ "$$(id -u)" = 0 ]; then sudo=; \
-	    elif command -v sudo >/dev/null; then sudo=sudo; \
-	    else echo "These Debian packages are missing; install them as root:" $$missing >&2; exit 1; fi; \
-	    $$sudo apt-get update -q && \
-	    $$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
-	fi
+# ---------------------------------------------------------------- Windows
+
+# The Windows build of ARCH (i686 or x86_64): the libraries from Debian's sources first (built
+# once per machine, kept in ~/.cache/glaxen), then the show's own code and its tests.
+windows-build-%: deps-windows
+	prefix=$$(tools/libraries/build_libraries.sh mingw-$* cmake/toolchains/mingw-$*.cmake) && \
+	cmake -S . -B $(WINDOWS)-$* -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_WERROR=ON \
+	      -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/toolchains/mingw-$*.cmake) \
+	      -DGLAXEN_LIBRARY_PREFIX=$$prefix -DGLAXEN_NATIVE_BUILD=$(abspath $(RELEASE)) \
+	      -DGLAXEN_BENCH=ON
+	cmake --build $(WINDOWS)-$* -j $(JOBS)
+
+windows: windows-build-i686 windows-build-x86_64
+
+# The Windows tests under Wine, on the 32-bit build where this machine runs 32-bit programs,
+# else on the 64-bit one; the native build runs the same show beside it.
+windows-test: deps-windows
+	$(MAKE) release TESTS=ON
+	arch=$$(tools/windows/wine_arch.sh) && \
+	if [ $$arch = i686 ]; then echo "Windows tests: the 32-bit build, under Wine"; \
+	else echo "Windows tests: the 64-bit build, under Wine (Wine here runs no 32-bit programs)"; fi && \
+	$(MAKE) windows-build-$$arch && \
+	ctest --test-dir $(WINDOWS)-$$arch --output-on-failure -j $(JOBS)
+
+# One settled frame of the Windows builds under Wine, against the native build's (make bench).
+bench-windows: windows
+	$(MAKE) release TESTS=ON
+	for arch in i686 x86_64; do echo "== $$arch under Wine"; \
+	    tools/windows/wine_run.sh $(WINDOWS)-$$arch/bench/frame_bench.exe; done
+	echo "== native"; $(RELEASE)/bench/frame_bench
+
+# ---------------------------------------------------------------- Debian packages
+
+deps-run:
+	@tools/install_packages.sh $(PACKAGES_RUN)
+deps-test: deps-run
+	@tools/install_packages.sh $(PACKAGES_TEST)
+deps-windows:
+	@tools/install_packages.sh --no-recommends $(PACKAGES_WINDOWS)
+deps-assets:
+	@tools/install_packages.sh $(PACKAGES_ASSETS)
 
 clean:
 	rm -rf build

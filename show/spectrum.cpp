@@ -1,7 +1,7 @@
 // Spectrum: Hann-windowed 2048-point real FFT through kissfft, scaled to sine amplitude / 2.
 #include "show/spectrum.h"
 
-#include <kissfft/kiss_fftr.h>
+#include <kiss_fftr.h>
 
 #include <cmath>
 #include <new>

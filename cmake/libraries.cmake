@@ -1,0 +1,39 @@
+# The libraries the show, its tests and tools link, each under one name whatever the target:
+#   glaxen::kissfft  glaxen::vorbisfile  glaxen::vorbisenc  glaxen::sdl2  glaxen::png
+# Natively they are the machine's own, found through pkg-config. Cross-built, they are ours:
+# built from Debian's sources of the same versions into GLAXEN_LIBRARY_PREFIX
+# (tools/libraries/build_libraries.sh), found through their CMake packages.
+
+# glaxen::name stands for the targets that follow it.
+function(glaxen_library name)
+  add_library(glaxen::${name} INTERFACE IMPORTED GLOBAL)
+  set_property(TARGET glaxen::${name} PROPERTY INTERFACE_LINK_LIBRARIES ${ARGN})
+endfunction()
+
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
+  pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
+  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+  pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+  glaxen_library(kissfft PkgConfig::KISSFFT)
+  glaxen_library(vorbisfile PkgConfig::VORBISFILE)
+  glaxen_library(sdl2 PkgConfig::SDL2)
+  glaxen_library(png PkgConfig::PNG)
+  pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)  # tests and tools only
+  if(VORBISENC_FOUND)
+    glaxen_library(vorbisenc PkgConfig::VORBISENC)
+  endif()
+else()
+  if(NOT GLAXEN_LIBRARY_PREFIX)
+    message(FATAL_ERROR "cross-building needs GLAXEN_LIBRARY_PREFIX: the libraries built for the "
+                        "target (tools/libraries/build_libraries.sh prints it)")
+  endif()
+  find_package(kissfft CONFIG REQUIRED)
+  find_package(Vorbis CONFIG REQUIRED)
+  find_package(SDL2 CONFIG REQUIRED)
+  glaxen_library(kissfft kissfft::kissfft-float)
+  glaxen_library(vorbisfile Vorbis::vorbisfile)
+  glaxen_library(vorbisenc Vorbis::vorbisenc)
+  glaxen_library(sdl2 SDL2::SDL2-static)
+endif()
