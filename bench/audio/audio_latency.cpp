@@ -84,7 +84,7 @@ double peakTime(const std::vector<Reading> &readings, double from, double to, fl
 
 // Writes the clicks, plays them, reads at 500 Hz, prints each click's delay and the summary.
 int main() {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     TempDir dir;
     const std::string path = dir.file("clicks.ogg");
     const OggFormat format{.rate = kRate, .frames = clickStart(kClicks) + kClickSpacing};

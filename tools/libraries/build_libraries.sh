@@ -28,6 +28,11 @@ declare -A options=(
     [libbenchmark-dev]="-DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_WERROR=OFF
                         -DBENCHMARK_INSTALL_DOCS=OFF -DGIT_VERSION=%upstream%"
 )
+# SDL2 linked statically calls through its dynamic API's table, which names functions of the
+# video it goes without here: turned off where SDL2 says to turn it off, in its own header.
+declare -A edits=(
+    [libsdl2-dev]="src/dynapi/SDL_dynapi.h s/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/"
+)
 order=(libkissfft-dev libogg-dev libvorbis-dev libsdl2-dev libgtest-dev libbenchmark-dev)
 
 # Source package and version of each, as installed here.
@@ -101,6 +106,10 @@ for dev in "${order[@]}"; do
     upstream=${upstream%+*}
     log=$cache/logs/$name-$src.log
     echo "  $src $ver" >&2
+    if [ -n "${edits[$dev]:-}" ]; then
+        read -r file expression <<<"${edits[$dev]}"
+        sed -i "$expression" "$sources/${src}_$ver/$file"
+    fi
     # shellcheck disable=SC2086  # the options are words
     { cmake -S "$sources/${src}_$ver" -B "$work/$src" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DGLAXEN_LIBRARY_PREFIX="$prefix" \
