@@ -14,7 +14,8 @@ PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev l
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
                     xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
-                    libgtest-dev libbenchmark-dev wine wine64 wine32:i386
+                    libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
+                    pulseaudio pulseaudio-utils
 PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
 
 RELEASE  := build/release
@@ -147,14 +148,15 @@ package-windows: windows-build-i686
 package-windows-test: package-windows
 	tests/package/windows_package_test.sh $(PACKAGE)/glaxen-*-windows.zip i686-w64-mingw32-objdump
 
-# One settled frame of the Windows builds under Wine against the native build's, and the
-# 32-bit program's start-up and frames per second under Wine.
+# One settled frame of the Windows builds under Wine against the native build's, the 32-bit
+# program's start-up and frames per second under Wine, and its audio layer's latency.
 bench-windows: windows
 	$(MAKE) release TESTS=ON
 	for arch in i686 x86_64; do echo "== $$arch under Wine"; \
 	    tools/windows/wine_run.sh $(WINDOWS)-$$arch/bench/frame_bench.exe; done
 	echo "== native"; $(RELEASE)/bench/frame_bench
 	bench/startup_wine.sh $(WINDOWS)-i686/run/glaxen.exe $(RELEASE)/bench/startup_probe
+	bench/audio_latency_wine.sh $(WINDOWS)-i686/bench/audio/audio_latency.exe
 
 # ---------------------------------------------------------------- Debian packages
 
