@@ -17,6 +17,10 @@ here=$(dirname "$(realpath "$0")")
 wine_run=$here/../../tools/windows/wine_run.sh
 source "$here/../e2e/e2e_lib.sh"
 export GLAXEN_WINE_FLAVOUR=e2e WINEDEBUG=-all
+# One scenario at a time on this machine, whichever clone runs it: each sets the prefix's
+# desktop and ends its session.
+exec 8>"${GLAXEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glaxen}/.wine-e2e.lock"
+flock 8
 
 # ---------------------------------------------------------------- Wine
 
