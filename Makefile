@@ -5,10 +5,13 @@
 #   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
 #   make format   clang-format the sources               make package  the Debian package
 #   make package-windows  the Windows zip
+#   make web      the show as a web page in build/web     make web-run  serves it on 127.0.0.1
+#   make package-web  the page as a tarball for any static web host
 
 # Debian packages: what building and running the show needs; what the tests, benchmarks and
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
-# whose versions the libraries are built from); what the asset generators add.
+# whose versions the libraries are built from); what the web page adds (emscripten, and
+# Chromium for its tests); what the asset generators add.
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
                     libpng-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
@@ -16,6 +19,7 @@ PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
                     libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
                     pulseaudio pulseaudio-utils
+PACKAGES_WEB     := emscripten chromium nodejs dpkg-dev libvorbis-dev libkissfft-dev
 PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
 
 RELEASE  := build/release
@@ -25,24 +29,27 @@ FUZZ     := build/fuzz
 TOOLS    := build/tools
 PACKAGE  := build/package
 WINDOWS  := build/windows
+WEB      := build/web
+WEB_PORT ?= 8000
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize tsan bench assets fuzz format release clean package package-test \
         deps-run deps-test deps-windows deps-assets windows windows-test bench-windows \
-        package-windows package-windows-test
+        package-windows package-windows-test deps-web web web-run web-test package-web
 
 run: deps-run
 	$(MAKE) release TESTS=OFF
 	cd $(RELEASE)/run && ./glaxen
 
-test: deps-test deps-windows
+test: deps-test deps-windows deps-web
 	$(MAKE) unit
 	$(MAKE) sanitize
 	$(MAKE) tsan
 	$(MAKE) fuzz FUZZ_SECONDS=30
 	$(MAKE) package-test
 	$(MAKE) windows-test
+	$(MAKE) web-test
 
 # Release build with g++ and the unit tests, warnings as errors.
 unit: deps-test
@@ -158,6 +165,35 @@ bench-windows: windows
 	bench/startup_wine.sh $(WINDOWS)-i686/run/glaxen.exe $(RELEASE)/bench/startup_probe
 	bench/audio_latency_wine.sh $(WINDOWS)-i686/bench/audio/audio_latency.exe
 
+# ---------------------------------------------------------------- the web page
+
+# The page in $(WEB): the libraries from Debian's sources for emscripten first (as for Windows),
+# then the show. emscripten's tools need Debian's Node modules.
+export NODE_PATH := /usr/share/nodejs
+web: deps-web
+	prefix=$$(tools/libraries/build_libraries.sh web cmake/toolchains/emscripten.cmake \
+	          libkissfft-dev libogg-dev libvorbis-dev) && \
+	cmake -S . -B $(WEB)-cmake -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_WERROR=ON \
+	      -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/toolchains/emscripten.cmake) \
+	      -DGLAXEN_LIBRARY_PREFIX=$$prefix -DGLAXEN_TESTS=OFF -DGLAXEN_RUN_DIR=$(abspath $(WEB))
+	cmake --build $(WEB)-cmake -j $(JOBS)
+
+web-run: web
+	@echo "glaxen: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB)
+
+package-web: web
+	cmake --build $(WEB)-cmake --target package_web
+	mkdir -p $(PACKAGE)
+	cp $(WEB)-cmake/package/glaxen-*-web.tar.gz $(PACKAGE)/
+
+# The page in headless Chromium; glaxen-render (native) gives the frames it must match.
+web-test: web
+	$(MAKE) release TESTS=ON
+	cd tests/web && npm ci --no-audit --no-fund --silent
+	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) \
+	    node --test --test-concurrency=1 tests/web/
+
 # ---------------------------------------------------------------- Debian packages
 
 deps-run:
@@ -166,6 +202,9 @@ deps-test: deps-run
 	@tools/install_packages.sh $(PACKAGES_TEST)
 deps-windows:
 	@tools/install_packages.sh --no-recommends $(PACKAGES_WINDOWS)
+deps-web:
+	@tools/install_packages.sh --no-recommends $(PACKAGES_WEB)
+	@command -v npm >/dev/null || tools/install_packages.sh npm  # some Node packages carry their own
 deps-assets:
 	@tools/install_packages.sh $(PACKAGES_ASSETS)
 
