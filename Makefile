@@ -6,7 +6,7 @@
 #   make format   clang-format the sources               make package  the Debian package
 #   make package-windows  the Windows zip
 #   make web      the show as a web page in build/web     make web-run  serves it on 127.0.0.1
-#   make package-web  the page as a tarball for any static web host
+#   make package-web  the page as a tarball for any static web host   make bench-web  its figures
 
 # Debian packages: what building and running the show needs; what the tests, benchmarks and
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
@@ -36,7 +36,7 @@ JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize tsan bench assets fuzz format release clean package package-test \
         deps-run deps-test deps-windows deps-assets windows windows-test bench-windows \
-        package-windows package-windows-test deps-web web web-run web-test package-web
+        package-windows package-windows-test deps-web web web-run web-test package-web bench-web
 
 run: deps-run
 	$(MAKE) release TESTS=OFF
@@ -186,6 +186,12 @@ package-web: web
 	cmake --build $(WEB)-cmake --target package_web
 	mkdir -p $(PACKAGE)
 	cp $(WEB)-cmake/package/glaxen-*-web.tar.gz $(PACKAGE)/
+
+# The page's sizes, start-up, frame rate and compute time, and its spectrum's delay, in Chromium.
+bench-web: web
+	$(MAKE) release TESTS=ON
+	cd tests/web && npm ci --no-audit --no-fund --silent
+	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node bench/web_bench.mjs
 
 # The page in headless Chromium; glaxen-render (native) gives the frames it must match.
 web-test: web
