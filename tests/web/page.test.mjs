@@ -74,17 +74,27 @@ test('dialog, a click, the show with its music, Escape, again, and leaving full 
   await page.close();
 });
 
-test('without its music file the show runs silent, with one console line', async () => {
-  const { page, console } = await openPage(browser, silentServer.url);
-  await pageReady(page);
-  await waitUntil(30, 'the dialog', () => dialogShown(page, 'dialog-no-music'));
-  await page.keyboard.press('Enter');
-  await waitUntil(30, 'the silent show\'s picture', () => pictureShown(page, 'show-no-music'));
-  const ours = console.filter((m) => m.text.startsWith('glaxen:'));
-  assert.deepEqual(ours.map((m) => m.text), ['glaxen: cannot play qx-331b_051224.ogg: not found beside the page; the show runs silent']);
-  assert.equal(await spectrumPeak(page), 0, 'a spectrum without music');
-  await page.close();
-});
+// Without the music file, or without Web Audio at all: the show runs, silent, and says why once.
+for (const [name, noWebAudio, line] of [
+  ['without its music file', false, 'glaxen: cannot play qx-331b_051224.ogg: not found beside the page; the show runs silent'],
+  ['without Web Audio', true, 'glaxen: no audio device; the show runs silent'],
+]) {
+  test(`${name} the show runs silent, with one console line`, async () => {
+    const page = await browser.newPage({ viewport: { width: 800, height: 640 } });
+    const console = [];
+    page.on('console', (message) => console.push(message.text()));
+    if (noWebAudio) await page.addInitScript(() => { delete globalThis.AudioContext; delete globalThis.webkitAudioContext; });
+    await page.goto((noWebAudio ? server : silentServer).url);
+    await pageReady(page);
+    const shot = name.replaceAll(' ', '-');
+    await waitUntil(30, 'the dialog', () => dialogShown(page, `dialog-${shot}`));
+    await page.keyboard.press('Enter');
+    await waitUntil(30, 'the silent show\'s picture', () => pictureShown(page, `show-${shot}`));
+    assert.deepEqual(console.filter((text) => text.startsWith('glaxen:')), [line]);
+    assert.equal(await spectrumPeak(page), 0, 'a spectrum without music');
+    await page.close();
+  });
+}
 
 // At 1280 x 720 the 4:3 picture is 960 x 720 full screen, with bars left and right; in the page
 // (full screen refused) it fills the canvas's height below the warning, bars beside it too.
