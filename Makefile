@@ -170,7 +170,7 @@ bench-windows: windows
 # The page in $(WEB): the libraries from Debian's sources for emscripten first (as for Windows),
 # then the show. emscripten's tools need Debian's Node modules.
 export NODE_PATH := /usr/share/nodejs
-web: deps-web
+web: deps-run deps-web
 	prefix=$$(tools/libraries/build_libraries.sh web cmake/toolchains/emscripten.cmake \
 	          libkissfft-dev libogg-dev libvorbis-dev) && \
 	cmake -S . -B $(WEB)-cmake -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_WERROR=ON \
@@ -188,17 +188,18 @@ package-web: web
 	cp $(WEB)-cmake/package/glaxen-*-web.tar.gz $(PACKAGE)/
 
 # The page's sizes, start-up, frame rate and compute time, and its spectrum's delay, in Chromium.
-bench-web: web
+bench-web: deps-test web
 	$(MAKE) release TESTS=ON
 	cd tests/web && npm ci --no-audit --no-fund --silent
 	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node bench/web_bench.mjs
 
 # The page in headless Chromium; glaxen-render (native) gives the frames it must match.
-web-test: web
+web-test: deps-test web
 	$(MAKE) release TESTS=ON
 	cd tests/web && npm ci --no-audit --no-fund --silent
-	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) \
-	    node --test --test-concurrency=1 tests/web/
+	for f in tests/web/*.test.mjs; do \
+	    GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node --test $$f || exit 1; \
+	done
 
 # ---------------------------------------------------------------- Debian packages
 

@@ -3,7 +3,8 @@
 // frames per second and the time the show takes to compute a frame after its animation frame
 // (median and 95th percentile); and the spectrum's delay behind the output, from a stream of
 // clicks served as the music: when the click's bin peaks against when the output's timestamp
-// says the click's first frame is heard.
+// says the click's first frame is heard. The timestamp is the one the page's audio layer reads
+// by, so this measures when the show's reads see a click, not the timestamp's own accuracy.
 // Usage: GLAXEN_WEB=build/web GLAXEN_NATIVE=build/release node bench/web_bench.mjs
 import { launch, native, openPage, pageReady, pictureBox, serve, site, waitUntil } from '../tests/web/web_lib.mjs';
 import { execFileSync } from 'node:child_process';
@@ -12,7 +13,6 @@ import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
 
-const kClickBin = 200, kClickSpacing = 0.5, kClicks = 10;  // as audio_latency writes them
 const quantile = (values, q) => [...values].sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(q * values.length))];
 const ms = (v) => `${v.toFixed(1)} ms`;
 
@@ -26,7 +26,7 @@ const browser = await launch();
 // Start-up and frames, with the music.
 {
   const server = await serve([site]);
-  const { page } = await openPage(browser, server.url);
+  const { page } = await openPage(browser, `${server.url}?timings`);
   await pageReady(page);
   // When the canvas's pixel (x, y) first has a red above minRed, watched every animation frame.
   const watch = (x, y, minRed) => page.evaluate(([x, y, minRed]) => new Promise((resolve) => {
@@ -60,7 +60,8 @@ const browser = await launch();
 // The spectrum's delay behind the output.
 {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'glaxen-web-bench-'));
-  execFileSync(path.join(native, 'bench/audio/audio_latency'), ['--write-clicks', path.join(work, 'qx-331b_051224.ogg')]);
+  const clicks = JSON.parse(execFileSync(path.join(native, 'bench/audio/audio_latency'),
+    ['--write-clicks', path.join(work, 'qx-331b_051224.ogg')]).toString());
   const server = await serve([work, site]);
   const { page } = await openPage(browser, server.url);
   await pageReady(page);
@@ -81,10 +82,10 @@ const browser = await launch();
       if (heard > seconds) resolve(readings); else requestAnimationFrame(read);
     };
     read();
-  }), { seconds: kClickSpacing * (kClicks + 1) + 0.2, bin: kClickBin });
+  }), { seconds: clicks.first + clicks.spacing * clicks.count + 0.2, bin: clicks.bin });
   const delays = [];
-  for (let i = 0; i < kClicks; ++i) {
-    const at = kClickSpacing * (i + 1);
+  for (let i = 0; i < clicks.count; ++i) {
+    const at = clicks.first + clicks.spacing * i;
     const near = readings.filter(([, , heard]) => heard > at - 0.2 && heard < at + 0.3);
     const peak = near.reduce((best, r) => (r[1] > best[1] ? r : best), near[0]);
     const heardAt = readings.find(([, , heard]) => heard >= at);  // the output reaches the click

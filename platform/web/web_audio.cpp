@@ -149,10 +149,7 @@ int32_t audioChannelGetData(void *user, uint32_t handle, float *buffer, uint32_t
 bool audioStop(void *user) {
     WebAudio &audio = audioOf(user);
     if (!audio.open) return false;
-    if (audio.played) {
-        audio.heldSeconds = browserAudioHeardSeconds();
-        browserAudioStop(audio.heldSeconds);
-    }
+    if (audio.played) browserAudioStop();
     return true;
 }
 

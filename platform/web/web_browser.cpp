@@ -1,6 +1,8 @@
 // The page's calls (see web_browser.h), in JavaScript on emscripten's EM_JS. The waits
 // (animation frames, input, fetches) suspend the show's one blocking routine under ASYNCIFY
-// and resume it when the browser has the answer; they are the build's ASYNCIFY_IMPORTS.
+// (EM_ASYNC_JS) and resume it when the browser has the answer. Each is called through a
+// function of this file: emscripten's linker keeps an EM_ASYNC_JS only for calls from its own
+// object file.
 #include "platform/web/web_browser.h"
 
 #include <emscripten.h>
@@ -12,11 +14,15 @@ EM_JS(void, browserStartJs, (int width, int height), {
     canvas.height = height;
     const page = {
         canvas: canvas,
-        context: canvas.getContext("2d", {alpha: false}),
+        // The test mode reads its canvas back: Chromium keeps such a canvas in memory.
+        context: canvas.getContext("2d", {
+            alpha: false, willReadFrequently: new URLSearchParams(location.search).has("test")}),
         inputs: [], wake: null, escape: false, fullscreenShow: false, captured: {}, audio: null,
-        // For the benchmarks: when each frame went on the canvas, and how long the show took
-        // to compute it after the animation frame it waited for.
+        // For the benchmarks, when the page is loaded with ?timings: when each frame went on the
+        // canvas, and how long the show took to compute it after the animation frame it waited for.
+        timings: new URLSearchParams(location.search).has("timings"),
         putTimes: [], computeTimes: [], resumedAt: 0,
+        shownFrames: 0,  // everything put on the canvas, counted
     };
     globalThis.glaxenPage = page;
     const push = (input) => {
@@ -52,37 +58,34 @@ EM_JS(void, browserStartJs, (int width, int height), {
 
 EM_JS(void, browserPutPixels, (const uint32_t *rgba, int width, int height), {
     const page = glaxenPage;
-    const now = performance.now();
-    if (page.putTimes.length < 100000) {
+    ++page.shownFrames;
+    if (page.timings) {
+        const now = performance.now();
         page.putTimes.push(now);
         if (page.resumedAt) page.computeTimes.push(now - page.resumedAt);
+        page.resumedAt = 0;
     }
-    page.resumedAt = 0;
     const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     page.context.putImageData(new ImageData(bytes, width, height), 0, 0);
 });
 
-EM_JS(void, browserNextAnimationFrame, (), {
-    return Asyncify.handleAsync(() => new Promise((resolve) => requestAnimationFrame(() => {
-        glaxenPage.resumedAt = performance.now();
-        resolve();
-    })));
+EM_ASYNC_JS(void, browserNextAnimationFrameJs, (), {
+    await new Promise((resolve) => requestAnimationFrame(resolve));
+    if (glaxenPage.timings) glaxenPage.resumedAt = performance.now();
 });
 
-EM_JS(void, browserYield, (), {
-    return Asyncify.handleAsync(() => new Promise((resolve) => setTimeout(resolve, 0)));
+EM_ASYNC_JS(void, browserYieldJs, (), {
+    await new Promise((resolve) => setTimeout(resolve, 0));
 });
 
-EM_JS(int, browserNextInputJs, (int *x, int *y), {
-    return Asyncify.handleAsync(async () => {
-        const page = glaxenPage;
-        while (page.inputs.length === 0) await new Promise((resolve) => { page.wake = resolve; });
-        page.wake = null;
-        const input = page.inputs.shift();
-        HEAP32[x >> 2] = input.x;
-        HEAP32[y >> 2] = input.y;
-        return input.kind;
-    });
+EM_ASYNC_JS(int, browserNextInputJs, (int *x, int *y), {
+    const page = glaxenPage;
+    while (page.inputs.length === 0) await new Promise((resolve) => { page.wake = resolve; });
+    page.wake = null;
+    const input = page.inputs.shift();
+    HEAP32[x >> 2] = input.x;
+    HEAP32[y >> 2] = input.y;
+    return input.kind;
 });
 
 EM_JS(void, browserClearInputs, (), {
@@ -122,18 +125,16 @@ EM_JS(int, browserParameterJs, (const char *name, char *out, int size), {
     return 1;
 });
 
-EM_JS(int, browserFetchFile, (const char *name), {
+EM_ASYNC_JS(int, browserFetchFileJs, (const char *name), {
     const path = UTF8ToString(name);
-    return Asyncify.handleAsync(async () => {
-        try {
-            const response = await fetch(path);
-            if (!response.ok) return response.status;
-            FS.writeFile(path, new Uint8Array(await response.arrayBuffer()));
-            return 200;
-        } catch (error) {
-            return 0;
-        }
-    });
+    try {
+        const response = await fetch(path);
+        if (!response.ok) return response.status;
+        FS.writeFile(path, new Uint8Array(await response.arrayBuffer()));
+        return 200;
+    } catch (error) {
+        return 0;
+    }
 });
 
 EM_JS(void, browserShowCursorJs, (int visible), {
@@ -210,10 +211,11 @@ EM_JS(double, browserAudioHeardSeconds, (), {
     return now - audio.start;
 });
 
-EM_JS(void, browserAudioStop, (double heldSeconds), {
+EM_JS(void, browserAudioStop, (), {
     const audio = glaxenPage.audio;
     if (!audio || !audio.source) return;
-    audio.held = heldSeconds;
+    audio.held = null;
+    audio.held = browserAudioHeardSeconds();
     audio.source.stop();
 });
 
@@ -225,10 +227,26 @@ EM_JS(void, browserAudioClose, (), {
 });
 // clang-format on
 
+// ---------------------------------------------------------------- the calls as C++ sees them
+
+// Thin wrappers: C++ types over the JavaScript functions' numbers, and the waits called from
+// this file.
 extern "C" {
 
 void browserStart(int width, int height) {
     browserStartJs(width, height);
+}
+
+void browserNextAnimationFrame() {
+    browserNextAnimationFrameJs();
+}
+
+void browserYield() {
+    browserYieldJs();
+}
+
+int browserFetchFile(const char *name) {
+    return browserFetchFileJs(name);
 }
 
 BrowserInput browserNextInput(int *x, int *y) {

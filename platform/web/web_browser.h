@@ -1,7 +1,8 @@
 // The page's own calls, written in JavaScript and called from the web platform: the canvas,
 // input, full screen, animation frames, the page's address, files fetched from its folder, and
 // Web Audio. Everything the browser keeps for the show lives in one object on the page
-// (`glaxenPage`), made by browserStart and emptied by each show's close. Needs: emscripten.
+// (`glaxenPage`), made by browserStart; its audio part is made and closed with each show's
+// audio. Needs: emscripten.
 #pragma once
 
 #include <cstdint>
@@ -64,7 +65,7 @@ void browserCaptureFrame(uint32_t k);
 // A new audio context with a gain node to its output; false when the browser has none.
 bool browserAudioOpen();
 
-// The stream to play: frames of stereo at rate, one channel after the other.
+// The stream to play: frames of stereo at rate, its two channels.
 bool browserAudioSetStream(const float *left, const float *right, int frames, int rate);
 
 // The output gain, 0 to 1.
@@ -77,8 +78,8 @@ void browserAudioPlay();
 // frame is heard. Held where it was once stopped.
 double browserAudioHeardSeconds();
 
-// Stops the stream; the heard position stays at heldSeconds.
-void browserAudioStop(double heldSeconds);
+// Stops the stream; the heard position stays where it is.
+void browserAudioStop();
 
 // Closes the context.
 void browserAudioClose();

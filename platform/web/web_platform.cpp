@@ -17,6 +17,7 @@ WebPlatform &platformOf(void *user) {
 
 }  // namespace
 
+// The canvas and its listeners, then the test mode if the address asks for it.
 bool webPlatformInit(WebPlatform &platform) {
     browserStart(kScreenWidth, kScreenHeight);
     return webTestModeInit(platform.test);

@@ -45,6 +45,7 @@ bool refuse(const char *what, const char *value) {
 
 }  // namespace
 
+// ?test turns the mode on; then a seed and the frames to keep are needed, the rest has defaults.
 bool webTestModeInit(WebTestMode &test) {
     char value[256];
     if (!browserParameter("test", value, sizeof value)) return true;

@@ -59,17 +59,44 @@ test('dialog, a click, the show with its music, Escape, again, and leaving full 
 
   await page.keyboard.press('Escape');
   await waitUntil(30, 'the dialog back after Escape', () => dialogShown(page, 'dialog-after-escape'));
-  assert.equal(await page.evaluate(() => document.fullscreenElement), null, 'still full screen after the show');
+  await waitUntil(30, 'full screen left after the show', () => page.evaluate(() => document.fullscreenElement === null));
 
+  // A second show: a new stream, heard from its first seconds, and its spectrum.
   await page.keyboard.press('Enter');
   await waitUntil(30, 'the second show', () => pictureShown(page, 'show-again'));
-  await waitUntil(30, 'the second show\'s music', () => page.evaluate(() => glaxenPage.audio?.context.state === 'running'));
+  const heard = await waitUntil(30, 'the second show\'s music playing', () => page.evaluate(() => {
+    const audio = glaxenPage.audio;
+    return audio?.source && audio.context.state === 'running' ? audio.context.currentTime - audio.start : false;
+  }));
+  assert.ok(heard < 10, `the second show's music starts ${heard} s in`);
+  await waitUntil(30, 'the second show\'s spectrum', async () => (await spectrumPeak(page)) > 0.001);
+  await waitUntil(30, 'full screen for the second show', () => page.evaluate(() => document.fullscreenElement !== null));
   await page.evaluate(() => document.exitFullscreen());
   await waitUntil(30, 'the dialog back after leaving full screen', () => dialogShown(page, 'dialog-after-fullscreen'));
 
   await page.keyboard.press('Escape');  // a page has no exit: the dialog stays
   await page.keyboard.press('Space');
   await waitUntil(30, 'a show started with Space after Escape at the dialog', () => pictureShown(page, 'show-space'));
+
+  // Behind another tab, the show puts no frames on the canvas; in front again, it does.
+  const shown = () => page.evaluate(() => glaxenPage.shownFrames);
+  const other = await page.context().newPage();
+  await other.bringToFront();
+  // (Headless Chromium stops the page's animation frames but keeps calling it visible.)
+  let hiddenFrom = await shown();
+  await waitUntil(30, 'no frames while behind another tab', async () => {
+    await other.waitForTimeout(500);
+    const now = await shown();
+    const paused = now === hiddenFrom;
+    hiddenFrom = now;
+    return paused;
+  });
+  await other.waitForTimeout(1000);
+  const hiddenFrames = (await shown()) - hiddenFrom;
+  assert.ok(hiddenFrames <= 1, `${hiddenFrames} frames put on the canvas in a second behind another tab`);
+  await other.close();
+  await page.bringToFront();
+  await waitUntil(30, 'frames again in front', async () => (await shown()) > hiddenFrom + hiddenFrames + 10);
   assert.deepEqual(console.filter((m) => m.type === 'error' || m.type === 'pageerror'), [], 'console errors');
   await page.close();
 });

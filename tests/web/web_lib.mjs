@@ -38,9 +38,10 @@ export function launch() {
   return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true });
 }
 
-// A page at the size given, with everything it says on its console kept.
+// A page at the size given, in a context of its own (other tabs may join it), with everything it
+// says on its console kept.
 export async function openPage(browser, url, viewport = { width: 800, height: 640 }) {
-  const page = await browser.newPage({ viewport });
+  const page = await (await browser.newContext({ viewport })).newPage();
   const console = [];
   page.on('console', (message) => console.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => console.push({ type: 'pageerror', text: error.message }));

@@ -19,8 +19,9 @@ source "$here/../e2e/e2e_lib.sh"
 export GLAXEN_WINE_FLAVOUR=e2e WINEDEBUG=-all
 # One scenario at a time on this machine, whichever clone runs it: each sets the prefix's
 # desktop and ends its session.
-exec 8>"${GLAXEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glaxen}/.wine-e2e.lock"
-flock 8
+lock_dir=${GLAXEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glaxen}
+mkdir -p "$lock_dir" && exec 8>"$lock_dir/.wine-e2e.lock" || fail "cannot make the Wine e2e lock"
+flock -w 240 8 || fail "waited 240 s for another run's Wine end-to-end test"
 
 # ---------------------------------------------------------------- Wine
 
@@ -211,7 +212,7 @@ music_heard() {
     PULSE_SERVER=$("$here/../../tools/windows/null_sink.sh" start "$work/pulse") ||
         fail "no sound server"
     export PULSE_SERVER
-    parec -d nullsink.monitor --raw --format=s16le --rate=44100 --channels=2 >"$work/heard.raw" &
+    parec --latency-msec=50 -d nullsink.monitor --raw --format=s16le --rate=44100 --channels=2 >"$work/heard.raw" &
     parec_pid=$!
     recorded() { echo $(($(stat -c %s "$work/heard.raw") / 176400)); }  # whole seconds
     start_wine 640x480x24 640x480

@@ -49,7 +49,7 @@ done
 compiler=$(sed -n 's/^set(mingw_triple \(.*\))$/\1/p' "$toolchain")
 key=$( { for dev in "${order[@]}"; do echo "${source[$dev]} ${version[$dev]}"; done
          cat "$(dirname "$toolchain")"/*.cmake "$0"
-         if [ -n "$compiler" ]; then $compiler-gcc-posix --version; else emcc --version; fi
+         if [ -n "$compiler" ]; then $compiler-gcc-posix --version; else dpkg-query -W emscripten; fi
        } | sha256sum | cut -c1-16)
 prefix=$cache/$name-$key
 if [ -e "$prefix/.complete" ]; then

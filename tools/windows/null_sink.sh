@@ -25,6 +25,7 @@ stop)
     [ -e "$dir/pid" ] || exit 0
     pid=$(cat "$dir/pid")
     kill "$pid" 2>/dev/null
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$pid" 2>/dev/null
     rm -f "$dir/pid" ;;
 esac
