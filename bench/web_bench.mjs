@@ -88,8 +88,9 @@ const browser = await launch();
     const at = clicks.first + clicks.spacing * i;
     const near = readings.filter(([, , heard]) => heard > at - 0.2 && heard < at + 0.3);
     const peak = near.reduce((best, r) => (r[1] > best[1] ? r : best), near[0]);
-    const heardAt = readings.find(([, , heard]) => heard >= at);  // the output reaches the click
-    const before = readings[readings.indexOf(heardAt) - 1];
+    const index = readings.findIndex(([, , heard]) => heard >= at);  // the output reaches the click
+    if (index < 1 || near.length === 0) continue;  // no reading before it: not measurable
+    const heardAt = readings[index], before = readings[index - 1];
     const t = before[0] + ((at - before[2]) / (heardAt[2] - before[2])) * (heardAt[0] - before[0]);
     delays.push(peak[0] - t);
   }
