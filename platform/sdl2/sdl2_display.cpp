@@ -6,6 +6,9 @@
 
 #include "platform/sdl2/sdl2_icon.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // The platform behind a device table's user pointer.
@@ -128,6 +131,28 @@ void show(void *user) {
     SDL_RenderPresent(d.renderer);
 }
 
+// One frame of the window's display, or of the first display without a window; 1/60 s when
+// there is no display or it does not say.
+int64_t frameNanoseconds(const Sdl2Display &d) {
+    constexpr int64_t kSecond = 1000000000;
+    SDL_DisplayMode mode;
+    const int index = d.window ? SDL_GetWindowDisplayIndex(d.window) : 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO) && index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 &&
+        mode.refresh_rate > 0)
+        return kSecond / mode.refresh_rate;
+    return kSecond / 60;
+}
+
+// Sleeps until the next frame's deadline on the monotonic clock.
+void waitFrame(void *user) {
+    using namespace std::chrono;
+    Sdl2Display &d = displayOf(user);
+    if (d.frameNanoseconds == 0) d.frameNanoseconds = frameNanoseconds(d);
+    const int64_t now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    const int64_t until = nextFrameDeadline(d.pace, now, d.frameNanoseconds);
+    std::this_thread::sleep_for(nanoseconds(until - now));
+}
+
 // The renderer, and the texture with it.
 void destroyChain(void *user) {
     Sdl2Display &d = displayOf(user);
@@ -159,10 +184,10 @@ void unloadDisplay(void *) {
 
 // The device table over the platform's display.
 PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform) {
-    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
-            claimDisplay, showCursor,     createChain,   createTarget,    format,
-            isLost,       restore,        lock,          unlock,          show,
-            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
+    return {&platform,     loadDisplay,     createWindow, raiseWindow, setMode,      claimDisplay,
+            showCursor,    createChain,     createTarget, format,      isLost,       restore,
+            lock,          unlock,          show,         waitFrame,   destroyChain, releaseDisplay,
+            destroyWindow, unregisterClass, unloadDisplay};
 }
 
 // The display formats a converter writes, by the bit count the display reports.

@@ -17,7 +17,9 @@ struct Sdl2Display {
     Uint32 pixelFormat = SDL_PIXELFORMAT_UNKNOWN;
     int width = 0, height = 0;
     bool fullscreen = false;
-    bool lost = false;  // a render reset since the last restore
+    bool lost = false;             // a render reset since the last restore
+    int64_t frameNanoseconds = 0;  // one display frame, found at the first wait
+    FramePace pace;                // of the waits while nothing is shown
 };
 
 // Everything the SDL2 platform keeps.
