@@ -38,10 +38,12 @@ wait_until() {
     done
 }
 
-# A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm".
+# A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm". It does
+# not reset when its last client leaves (the probe that it answers): a reset refuses the next
+# client, the show, for a moment.
 start_display() {
     rm -f "$work/display"  # a server started before in the same test left its number
-    Xvfb -displayfd 1 -screen 0 "$1" -nolock -nolisten tcp -nolisten unix \
+    Xvfb -displayfd 1 -screen 0 "$1" -nolock -noreset -nolisten tcp -nolisten unix \
         >"$work/display" 2>/dev/null &
     xvfb_pid=$!
     wait_until 30 "Xvfb to start" test -s "$work/display"
