@@ -15,7 +15,8 @@
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
                     libpng-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
-                    xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base
+                    xvfb xdotool imagemagick evilwm x11-utils weston desktop-file-utils dpkg-dev \
+                    groff-base
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
                     libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
                     pulseaudio pulseaudio-utils
@@ -84,6 +85,7 @@ bench: deps-test
 	$(MAKE) release TESTS=ON
 	$(RELEASE)/bench/frame_bench
 	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
+	bench/idle_cpu.sh $(RELEASE)/run/glaxen
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
 

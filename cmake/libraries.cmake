@@ -1,5 +1,6 @@
 # The libraries the show, its tests and tools link, each under one name whatever the target:
 #   glaxen::kissfft  glaxen::vorbisfile  glaxen::vorbisenc  glaxen::sdl2  glaxen::png
+#   glaxen::x11  glaxen::wayland (the Linux desktop's own, beside SDL's use of them)
 # Natively they are the machine's own, found through pkg-config. Cross-built, they are ours:
 # built from Debian's sources of the same versions into GLAXEN_LIBRARY_PREFIX
 # (tools/libraries/build_libraries.sh), found through their CMake packages.
@@ -20,6 +21,12 @@ if(NOT CMAKE_CROSSCOMPILING)
   glaxen_library(vorbisfile PkgConfig::VORBISFILE)
   glaxen_library(sdl2 PkgConfig::SDL2)
   glaxen_library(png PkgConfig::PNG)
+  if(GLAXEN_PLATFORM STREQUAL "sdl2")
+    pkg_check_modules(DESKTOP_X11 REQUIRED IMPORTED_TARGET x11)
+    pkg_check_modules(DESKTOP_WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
+    glaxen_library(x11 PkgConfig::DESKTOP_X11)
+    glaxen_library(wayland PkgConfig::DESKTOP_WAYLAND)
+  endif()
   pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)  # tests and tools only
   if(VORBISENC_FOUND)
     glaxen_library(vorbisenc PkgConfig::VORBISENC)

@@ -36,42 +36,54 @@ int presenterOpen(FramePresenter &p, const char *title, int width, int height, b
     p.width = width;
     p.height = height;
     p.fullscreen = fullscreen;
+    p.failure = nullptr;
+    auto fail = [&p](const char *why) {
+        p.failure = why;
+        return 0;
+    };
 
-    if (!d.loadDisplay(d.user)) return 0;
+    if (!d.loadDisplay(d.user)) return fail("no display");
     p.displayLoaded = true;
-    if (!d.createWindow(d.user, title, width, height, fullscreen)) return 0;
+    if (!d.createWindow(d.user, title, width, height, fullscreen))
+        return fail("the window could not be made");
     p.windowMade = true;
     d.raiseWindow(d.user);
     if (fullscreen) {
         p.modeBits = d.setMode(d.user, width, height);
-        if (p.modeBits == 0) return 0;
+        if (p.modeBits == 0) return fail("no full-screen display mode");
     }
-    if (!d.claimDisplay(d.user, fullscreen)) return 0;
+    if (!d.claimDisplay(d.user, fullscreen)) return fail("the display could not be claimed");
     if (fullscreen) d.showCursor(d.user, false);
-    if (!d.createChain(d.user)) return 0;
+    if (!d.createChain(d.user)) return fail("nothing to show frames through");
     p.chainMade = true;
-    if (!d.createTarget(d.user, width, height)) return 0;
+    if (!d.createTarget(d.user, width, height)) return fail("no surface for the frames");
     if (fullscreen) clearChain(p);
 
     p.format = d.format(d.user);
-    if (!p.format.rgb) return 0;
+    if (!p.format.rgb) return fail("the display's colours are palette-indexed");
     p.converter = requestConverter(p.format.bitCount);
-    if (p.converter == nullptr) return 0;
+    if (p.converter == nullptr) return fail("no pixel converter for the display's format");
     p.opened = true;
     p.active = true;
     return 1;
 }
 
-// One converter call when the target's rows lie back to back, one per row otherwise.
+// One converter call when the target's rows lie back to back, one per row otherwise. A frame
+// that is not shown waits for the display instead, so the loop does not spin.
 void presenterPresent(FramePresenter &p, const Pixel *frame) {
-    if (!p.opened) return;
-    if (!p.active && p.fullscreen) return;
     const PresenterDevice &d = p.device;
+    if (!p.opened || (!p.active && p.fullscreen)) {
+        d.waitFrame(d.user);
+        return;
+    }
     if (d.isLost(d.user)) d.restore(d.user);
 
     void *pixels = nullptr;
     int pitch = 0;
-    if (!d.lock(d.user, &pixels, &pitch)) return;
+    if (!d.lock(d.user, &pixels, &pitch)) {
+        d.waitFrame(d.user);
+        return;
+    }
     if (pitch == p.width * p.format.bytesPerPixel) {
         p.converter(pixels, frame, p.width * p.height);
     } else {
@@ -115,4 +127,13 @@ void presenterWindowEvent(FramePresenter &p, WindowEvent event) {
         if (p.opened && !p.fullscreen) p.device.show(p.device.user);
         break;
     }
+}
+
+// A deadline that is not ahead of now, or too far ahead to be this clock's, starts the pace again.
+int64_t nextFrameDeadline(FramePace &pace, int64_t now, int64_t interval) {
+    const int64_t next = pace.deadline + interval;
+    const bool steady = pace.started && next > now && next - now <= interval;
+    pace.deadline = steady ? next : now + interval;
+    pace.started = true;
+    return pace.deadline;
 }

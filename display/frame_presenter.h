@@ -8,6 +8,8 @@
 #include "common/pixel.h"
 #include "display/pixel_converters.h"
 
+#include <cstdint>
+
 // The display's pixel format as the presenter sees it.
 struct DisplayFormat {
     bool rgb;           // false for palette-indexed formats: no converter can serve them
@@ -34,6 +36,7 @@ struct PresenterDevice {
     bool (*lock)(void *user, void **pixels, int *pitch);  // false: nothing may be written
     void (*unlock)(void *user);
     void (*show)(void *user);          // the target on screen: flipped full screen, scaled windowed
+    void (*waitFrame)(void *user);     // about one display frame, when a present shows nothing
     void (*destroyChain)(void *user);  // the chain and the target with it
     void (*releaseDisplay)(void *user);  // what loadDisplay made, but the system itself
     void (*destroyWindow)(void *user);
@@ -64,6 +67,7 @@ struct FramePresenter {
     bool quitRequested = false;  // the window asked to close
     DisplayFormat format = {};
     PixelConverter converter = nullptr;
+    const char *failure = nullptr;  // why open failed, in a few words; null when it did not
 };
 
 // Opens a window (or the whole display) for width x height frames; 1 when ready, 0 when a step
@@ -71,8 +75,9 @@ struct FramePresenter {
 int presenterOpen(FramePresenter &presenter, const char *title, int width, int height,
                   bool fullscreen);
 
-// Converts frame into the target and shows it; does nothing before a successful open, and
-// nothing at all while an inactive full-screen presenter waits to be active again.
+// Converts frame into the target and shows it. Before a successful open, while an inactive
+// full-screen presenter waits to be active again, and when the target cannot be locked, it shows
+// nothing and waits one display frame instead.
 void presenterPresent(FramePresenter &presenter, const Pixel *frame);
 
 // Releases whatever open made, and shows the cursor: after a failed open too.
@@ -80,3 +85,14 @@ void presenterClose(FramePresenter &presenter);
 
 // The window's handler: activation, close requests and repaints.
 void presenterWindowEvent(FramePresenter &presenter, WindowEvent event);
+
+// The pace of a loop that waits for display frames by itself: the deadline of the latest wait.
+struct FramePace {
+    int64_t deadline = 0;
+    bool started = false;
+};
+
+// The time the next wait lasts until, on any clock: one interval after the latest deadline, so
+// that waits keep a steady pace; one interval from now for the first wait, for a wait a frame
+// or more late, and when the clock went back (the latest deadline more than an interval ahead).
+int64_t nextFrameDeadline(FramePace &pace, int64_t now, int64_t interval);

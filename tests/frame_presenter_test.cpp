@@ -1,5 +1,6 @@
 // FramePresenter over a recording display device: open's steps and failures, the converter
-// and pitch rules, activation, lost surfaces and close.
+// and pitch rules, activation, lost surfaces, the wait for the display when nothing is shown,
+// and close; then the pace of those waits.
 #include "display/frame_presenter.h"
 
 #include "fake_platform.h"
@@ -62,6 +63,7 @@ struct RecordingDevice {
         };
         d.unlock = [](void *u) { self(u).step("unlock"); };
         d.show = [](void *u) { self(u).step("show"); };
+        d.waitFrame = [](void *u) { self(u).step("waitFrame"); };
         d.destroyChain = [](void *u) { self(u).step("destroyChain"); };
         d.releaseDisplay = [](void *u) { self(u).step("releaseDisplay"); };
         d.destroyWindow = [](void *u) { self(u).step("destroyWindow"); };
@@ -169,10 +171,14 @@ TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
         DisplayFormat format;
         int wantOpen;
         PixelConverter want;
+        std::string wantFailure;
     } cases[] = {
-        {{true, 32, 4}, 1, copyPixels32},    {{true, 24, 3}, 1, convertPixels24},
-        {{true, 16, 2}, 1, convertPixels16}, {{true, 15, 2}, 1, convertPixels15},
-        {{false, 8, 1}, 0, nullptr},         {{true, 8, 1}, 0, nullptr},
+        {{true, 32, 4}, 1, copyPixels32, "(none)"},
+        {{true, 24, 3}, 1, convertPixels24, "(none)"},
+        {{true, 16, 2}, 1, convertPixels16, "(none)"},
+        {{true, 15, 2}, 1, convertPixels15, "(none)"},
+        {{false, 8, 1}, 0, nullptr, "the display's colours are palette-indexed"},
+        {{true, 8, 1}, 0, nullptr, "no pixel converter for the display's format"},
     };
     for (const auto &c : cases) {
         RecordingDevice r;
@@ -180,6 +186,7 @@ TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
         FramePresenter p = presenterOver(r);
         EXPECT_EQ(presenterOpen(p, "", W, H, true), c.wantOpen) << c.format.bitCount << " bits";
         EXPECT_EQ(p.converter, c.want) << c.format.bitCount << " bits";
+        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << c.format.bitCount << " bits";
     }
 }
 
@@ -192,14 +199,17 @@ TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
     afterChain.insert(afterChain.begin(), "destroyChain");
     const struct {
         const char *failAt;
+        std::string wantFailure;
         std::vector<std::string> wantClose;
     } cases[] = {
-        {"loadDisplay", {"unregisterClass", "showCursor"}},
-        {"createWindow", {"releaseDisplay", "unregisterClass", "showCursor", "unloadDisplay"}},
-        {"setMode", afterWindow},
-        {"claimDisplay", afterWindow},
-        {"createChain", afterWindow},
-        {"createTarget", afterChain},
+        {"loadDisplay", "no display", {"unregisterClass", "showCursor"}},
+        {"createWindow",
+         "the window could not be made",
+         {"releaseDisplay", "unregisterClass", "showCursor", "unloadDisplay"}},
+        {"setMode", "no full-screen display mode", afterWindow},
+        {"claimDisplay", "the display could not be claimed", afterWindow},
+        {"createChain", "nothing to show frames through", afterWindow},
+        {"createTarget", "no surface for the frames", afterChain},
     };
     const std::vector<Pixel> frame = testFrame();
     for (const auto &c : cases) {
@@ -208,11 +218,16 @@ TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
         FramePresenter p = presenterOver(r);
         EXPECT_EQ(presenterOpen(p, "", W, H, true), 0) << c.failAt;
         EXPECT_EQ(r.calls.back(), c.failAt);
+        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << c.failAt;
         const size_t afterOpen = r.calls.size();
         presenterPresent(p, frame.data());
-        EXPECT_EQ(r.calls.size(), afterOpen) << "present after a failed open touched the device";
+        EXPECT_EQ(std::vector<std::string>(r.calls.begin() + afterOpen, r.calls.end()),
+                  std::vector<std::string>{"waitFrame"})
+            << c.failAt << ": present after a failed open does anything but wait for the display";
+        const size_t afterPresent = r.calls.size();
         presenterClose(p);
-        EXPECT_EQ(std::vector<std::string>(r.calls.begin() + afterOpen, r.calls.end()), c.wantClose)
+        EXPECT_EQ(std::vector<std::string>(r.calls.begin() + afterPresent, r.calls.end()),
+                  c.wantClose)
             << c.failAt;
     }
 }
@@ -232,7 +247,8 @@ TEST(FramePresenter, CursorHiddenOnceShownOnce) {
                                               "unregisterClass", "showCursor", "unloadDisplay"}));
 }
 
-// Full screen and inactive: present touches nothing; active again, it restores and shows.
+// Full screen and inactive: present only waits for the display, frame after frame; active
+// again, it restores and shows.
 TEST(FramePresenter, InactiveFullScreenSkipsFramesThenRestores) {
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
@@ -242,7 +258,10 @@ TEST(FramePresenter, InactiveFullScreenSkipsFramesThenRestores) {
     presenterWindowEvent(p, WindowEvent::kDeactivated);
     r.lost = true;  // the display was taken away meanwhile
     presenterPresent(p, frame.data());
-    EXPECT_TRUE(r.calls.empty()) << "an inactive full-screen present touched the device";
+    presenterPresent(p, frame.data());
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"waitFrame", "waitFrame"}))
+        << "an inactive full-screen present did more than wait for the display";
+    r.calls.clear();
     presenterWindowEvent(p, WindowEvent::kActivated);
     presenterPresent(p, frame.data());
     EXPECT_EQ(r.calls, (std::vector<std::string>{"restore", "lock", "unlock", "show"}));
@@ -257,10 +276,11 @@ TEST(FramePresenter, InactiveWindowGoesOnPresenting) {
     r.calls.clear();
     const std::vector<Pixel> frame = testFrame();
     presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"lock", "unlock", "show"}));
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"lock", "unlock", "show"}))
+        << "a window shows its frames and leaves the pace to its display";
 }
 
-// A failed lock writes nothing and shows nothing.
+// A failed lock writes nothing and shows nothing; the display frame is waited for instead.
 TEST(FramePresenter, FailedLockWritesNothing) {
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
@@ -269,7 +289,7 @@ TEST(FramePresenter, FailedLockWritesNothing) {
     r.calls.clear();
     const std::vector<Pixel> frame = testFrame();
     presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, std::vector<std::string>{"lock"});
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"lock", "waitFrame"}));
     EXPECT_EQ(r.target[0], 0xEE);
 }
 
@@ -313,5 +333,33 @@ TEST(FramePresenter, ShowRunsToItsEndOnAPaletteDisplay) {
     EXPECT_EQ(showMain(platform), 0);
     EXPECT_EQ(fake.clockReads, 5u) << "every frame up to 140 s ran";
     EXPECT_EQ(r.count("lock"), 2) << "only the two clearing passes lock";
+    EXPECT_EQ(r.count("waitFrame"), 3) << "each of the three frames waits for the display";
     EXPECT_EQ(r.calls.back(), "unloadDisplay");
+}
+
+// Waits keep a steady pace after the latest deadline; the first wait, a late one and one after
+// the clock went back start again from now.
+TEST(FramePace, DeadlinesKeepThePace) {
+    const struct {
+        const char *name;
+        FramePace pace;
+        int64_t now;
+        int64_t want;
+    } cases[] = {
+        {"first wait", {0, false}, 1000, 1016},
+        {"on time", {1016, true}, 1016, 1032},
+        {"a little after the deadline", {1016, true}, 1020, 1032},
+        {"early: the next deadline more than a frame ahead", {1016, true}, 1010, 1026},
+        {"exactly a frame late", {1016, true}, 1032, 1048},
+        {"several frames late", {1016, true}, 1100, 1116},
+        {"the clock went back", {1016, true}, 500, 516},
+        {"the clock wrapped", {4294967290, true}, 3, 19},
+    };
+    for (const auto &c : cases) {
+        FramePace pace = c.pace;
+        const int64_t got = nextFrameDeadline(pace, c.now, 16);
+        EXPECT_EQ(got, c.want) << c.name;
+        EXPECT_EQ(pace.deadline, c.want) << c.name;
+        EXPECT_TRUE(pace.started) << c.name;
+    }
 }

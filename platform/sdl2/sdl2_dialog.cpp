@@ -6,17 +6,20 @@
 #include "show/show_frame.h"
 #include "show/start_dialog.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace {
 
-// Shows the painted pixels in the window.
-void showPixels(SDL_Window *window, const std::vector<Pixel> &pixels, int width, int height) {
+// Shows the painted pixels in the window; false when the window has no pixels SDL can write (a
+// palette display).
+bool showPixels(SDL_Window *window, const std::vector<Pixel> &pixels, int width, int height) {
     SDL_Surface *surface = SDL_GetWindowSurface(window);
-    if (surface == nullptr) return;
+    if (surface == nullptr) return false;
     SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, pixels.data(), width * 4,
                       surface->format->format, surface->pixels, surface->pitch);
     SDL_UpdateWindowSurface(window);
+    return true;
 }
 
 // The dialog's key for an SDL key, if it has one.
@@ -67,7 +70,8 @@ bool feed(StartDialog &dialog, Uint32 windowId, const SDL_Event &event) {
 
 }  // namespace
 
-// Video stays up after the dialog: the show's window opens next.
+// Video stays up after the dialog: the show's window opens next. A dialog that cannot be
+// painted says so once, with the keys that still work; a lost display closes it.
 int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
     if (!sdl2InitVideo(platform)) return -1;
     const DialogTemplate &t = kStartDialogTemplate;
@@ -79,6 +83,7 @@ int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
         return -1;
     }
     sdl2SetWindowIcon(window);
+    sdl2X11Watch(window);
     SDL_RaiseWindow(window);
 
     std::vector<Pixel> fontPicture(kFontWidth * kFontHeight);
@@ -88,16 +93,23 @@ int sdl2StartDialog(Sdl2Platform &platform, ShowSettings *settings) {
     std::vector<Pixel> pixels(static_cast<size_t>(width) * height);
     StartDialog dialog = startDialogCreate(&t, settings);
     const Uint32 windowId = SDL_GetWindowID(window);
-    bool repaint = true;
+    bool repaint = true, unpaintedReported = false;
     while (!dialog.ended) {
         if (repaint) {
             paintDialog(dialog, font, fontPicture.data(), pixels.data());
-            showPixels(window, pixels, width, height);
+            if (!showPixels(window, pixels, width, height) && !unpaintedReported) {
+                std::fprintf(stderr,
+                             "glaxen: the start dialog cannot be painted on this display (%s); "
+                             "Return starts the show, Escape cancels it\n",
+                             SDL_GetError());
+                unpaintedReported = true;
+            }
         }
         SDL_Event event;
         repaint = SDL_WaitEventTimeout(&event, 100) && feed(dialog, windowId, event);
-        if (sdl2Interrupted()) dialogClose(dialog);
+        if (sdl2Interrupted() || sdl2X11DisplayLost()) dialogClose(dialog);
     }
+    if (sdl2X11DisplayLost()) return dialog.result;  // SDL would wait for its answers for ever
     SDL_DestroyWindow(window);
     if (dialog.result == 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return dialog.result;

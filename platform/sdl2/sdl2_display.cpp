@@ -6,6 +6,9 @@
 
 #include "platform/sdl2/sdl2_icon.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // The platform behind a device table's user pointer.
@@ -25,8 +28,8 @@ bool loadDisplay(void *user) {
 }
 
 // Full screen asks for the whole display as the window is made (a window manager honours that
-// more surely than a later switch); a window is centred and resizable, its client area
-// width x height.
+// more surely than a later switch), and covers it itself where no window manager does; a window
+// is centred and resizable, its client area width x height.
 bool createWindow(void *user, const char *title, int width, int height, bool fullscreen) {
     Sdl2Display &d = displayOf(user);
     d.width = width;
@@ -37,8 +40,11 @@ bool createWindow(void *user, const char *title, int width, int height, bool ful
     // Made for OpenGL when it can be, so that the renderer need not make the window again.
     d.window = SDL_CreateWindow(title, at, at, width, height, flags | SDL_WINDOW_OPENGL);
     if (d.window == nullptr) d.window = SDL_CreateWindow(title, at, at, width, height, flags);
-    if (d.window) sdl2SetWindowIcon(d.window);
-    return d.window != nullptr;
+    if (d.window == nullptr) return false;
+    sdl2SetWindowIcon(d.window);
+    sdl2X11Watch(d.window);
+    if (fullscreen) sdl2X11CoverScreen(d.window);
+    return true;
 }
 
 // Brings the window to the front.
@@ -47,11 +53,14 @@ void raiseWindow(void *user) {
 }
 
 // The desktop's own mode: no mode switch (a window made full screen is already there). Its
-// depth, as the bytes of the window's pixels.
+// depth, as the bytes of the window's pixels; none when SDL knows no format for them (a
+// palette display).
 int setMode(void *user, int, int) {
     SDL_Window *window = displayOf(user).window;
     if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return 0;
-    return 8 * SDL_BYTESPERPIXEL(SDL_GetWindowPixelFormat(window));
+    const Uint32 format = SDL_GetWindowPixelFormat(window);
+    if (format == SDL_PIXELFORMAT_UNKNOWN) SDL_SetError("SDL knows no pixel format for it");
+    return 8 * SDL_BYTESPERPIXEL(format);
 }
 
 // A window shares the display with the others; full screen has it through the window's mode.
@@ -128,11 +137,36 @@ void show(void *user) {
     SDL_RenderPresent(d.renderer);
 }
 
-// The renderer, and the texture with it.
+// One frame of the window's display, or of the first display without a window; 1/60 s when
+// there is no display or it does not say.
+int64_t frameNanoseconds(const Sdl2Display &d) {
+    constexpr int64_t kSecond = 1000000000;
+    SDL_DisplayMode mode;
+    const int index = d.window ? SDL_GetWindowDisplayIndex(d.window) : 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO) && index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 &&
+        mode.refresh_rate > 0)
+        return kSecond / mode.refresh_rate;
+    return kSecond / 60;
+}
+
+// Sleeps until the next frame's deadline on the monotonic clock.
+void waitFrame(void *user) {
+    using namespace std::chrono;
+    Sdl2Display &d = displayOf(user);
+    if (d.frameNanoseconds == 0) d.frameNanoseconds = frameNanoseconds(d);
+    const int64_t now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    const int64_t until = nextFrameDeadline(d.pace, now, d.frameNanoseconds);
+    std::this_thread::sleep_for(nanoseconds(until - now));
+}
+
+// The renderer, and the texture with it. A lost display took them along, and SDL would wait for
+// its answers for ever.
 void destroyChain(void *user) {
     Sdl2Display &d = displayOf(user);
-    if (d.texture) SDL_DestroyTexture(d.texture);
-    if (d.renderer) SDL_DestroyRenderer(d.renderer);
+    if (!sdl2X11DisplayLost()) {
+        if (d.texture) SDL_DestroyTexture(d.texture);
+        if (d.renderer) SDL_DestroyRenderer(d.renderer);
+    }
     d.texture = nullptr;
     d.renderer = nullptr;
 }
@@ -140,29 +174,29 @@ void destroyChain(void *user) {
 // Nothing: SDL's video part holds no display object of its own between the window and it.
 void releaseDisplay(void *) {}
 
-// The window, if there is one.
+// The window, if there is one and its display is still there.
 void destroyWindow(void *user) {
     Sdl2Display &d = displayOf(user);
-    if (d.window) SDL_DestroyWindow(d.window);
+    if (d.window && !sdl2X11DisplayLost()) SDL_DestroyWindow(d.window);
     d.window = nullptr;
 }
 
 // Nothing: SDL's windows have no class to give back.
 void unregisterClass(void *) {}
 
-// Gives back the video part loadDisplay started.
+// Gives back the video part loadDisplay started, unless its display was lost.
 void unloadDisplay(void *) {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!sdl2X11DisplayLost()) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 }  // namespace
 
 // The device table over the platform's display.
 PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform) {
-    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
-            claimDisplay, showCursor,     createChain,   createTarget,    format,
-            isLost,       restore,        lock,          unlock,          show,
-            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
+    return {&platform,     loadDisplay,     createWindow, raiseWindow, setMode,      claimDisplay,
+            showCursor,    createChain,     createTarget, format,      isLost,       restore,
+            lock,          unlock,          show,         waitFrame,   destroyChain, releaseDisplay,
+            destroyWindow, unregisterClass, unloadDisplay};
 }
 
 // The display formats a converter writes, by the bit count the display reports.

@@ -17,7 +17,9 @@ struct Sdl2Display {
     Uint32 pixelFormat = SDL_PIXELFORMAT_UNKNOWN;
     int width = 0, height = 0;
     bool fullscreen = false;
-    bool lost = false;  // a render reset since the last restore
+    bool lost = false;             // a render reset since the last restore
+    int64_t frameNanoseconds = 0;  // one display frame, found at the first wait
+    FramePace pace;                // of the waits while nothing is shown
 };
 
 // Everything the SDL2 platform keeps.
@@ -30,7 +32,8 @@ struct Sdl2Platform {
     bool noDisplayReported = false;  // the "no display" line was printed
 };
 
-// Starts SDL's event and timer parts and names the window class; false when SDL cannot start.
+// Starts SDL's event and timer parts, names the window class, and readies what SDL leaves to
+// the program (X errors, the sound library's chatter); false when SDL cannot start.
 bool sdl2PlatformInit(Sdl2Platform &platform);
 
 // The show's service tables over the platform.
@@ -42,8 +45,28 @@ void sdl2PlatformQuit(Sdl2Platform &platform);
 // ---------------------------------------------------------------- shared by the platform's files
 
 // Starts SDL's video on a real display; false, with one line on standard error the first
-// time, when there is none (no server, or only SDL's offscreen or dummy driver).
+// time, when there is none (no server, one SDL cannot start on, or only SDL's offscreen or
+// dummy driver).
 bool sdl2InitVideo(Sdl2Platform &platform);
+
+// The display server SDL's video start-up will talk to: the first driver of SDL_VIDEODRIVER's
+// comma-separated list that has its server, or without a list SDL's own order (X11 first).
+// kOther for another driver SDL may take; kNone without a server (sdl2_platform.cpp).
+enum class Sdl2VideoServer { kNone, kX11, kWayland, kOther };
+Sdl2VideoServer sdl2VideoServer(const char *drivers, const char *display,
+                                const char *waylandDisplay);
+
+// The first Wayland global SDL needs that the display lacks ("a connection" when there is no
+// display to connect to); null when it has them all (sdl2_wayland.cpp).
+const char *sdl2WaylandLacks();
+
+// X11 (sdl2_x11.cpp): the error handlers, set before SDL opens the display; the window's display
+// watched for its loss; whether it was lost; a full-screen window made to cover the screen when
+// no window manager does it.
+void sdl2X11Prepare();
+void sdl2X11Watch(SDL_Window *window);
+bool sdl2X11DisplayLost();
+void sdl2X11CoverScreen(SDL_Window *window);
 
 // The display device for the presenter (sdl2_display.cpp).
 PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform);

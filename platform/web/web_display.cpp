@@ -92,6 +92,15 @@ void show(void *user) {
         browserYield();
 }
 
+// A present that showed nothing waits for the page's next animation frame all the same (the
+// test mode, which waits for none, lets the page run instead).
+void waitFrame(void *user) {
+    if (displayOf(user).waitForFrames)
+        browserNextAnimationFrame();
+    else
+        browserYield();
+}
+
 // The target goes.
 void destroyChain(void *user) {
     std::vector<uint32_t>().swap(displayOf(user).target);
@@ -112,8 +121,8 @@ void unloadDisplay(void *) {}
 
 // The device table over the page's canvas.
 PresenterDevice webPresenterDevice(WebPlatform &platform) {
-    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
-            claimDisplay, showCursor,     createChain,   createTarget,    format,
-            isLost,       restore,        lock,          unlock,          show,
-            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
+    return {&platform,     loadDisplay,     createWindow, raiseWindow, setMode,      claimDisplay,
+            showCursor,    createChain,     createTarget, format,      isLost,       restore,
+            lock,          unlock,          show,         waitFrame,   destroyChain, releaseDisplay,
+            destroyWindow, unregisterClass, unloadDisplay};
 }

@@ -6,12 +6,13 @@
 // Every entry is the function of its name.
 const Win32Api &win32SystemApi() {
     static const Win32Api api = {
-        GetModuleHandleA,   LoadLibraryA,   GetProcAddress,   AdjustWindowRect,
-        LoadCursorA,        RegisterClassA, CreateWindowExA,  SetForegroundWindow,
-        ShowCursor,         DestroyWindow,  UnregisterClassA, ClientToScreen,
-        GetClientRect,      OffsetRect,     SetRect,          DefWindowProcA,
-        PostQuitMessage,    PeekMessageA,   TranslateMessage, DispatchMessageA,
-        GetAsyncKeyState,   timeGetTime,    DialogBoxParamA,  CheckDlgButton,
-        IsDlgButtonChecked, EndDialog,      MessageBoxA};
+        GetModuleHandleA,    LoadLibraryA,   GetProcAddress,   AdjustWindowRect,
+        LoadCursorA,         RegisterClassA, CreateWindowExA,  SetForegroundWindow,
+        ShowCursor,          DestroyWindow,  UnregisterClassA, ClientToScreen,
+        GetClientRect,       OffsetRect,     SetRect,          DefWindowProcA,
+        PostQuitMessage,     PeekMessageA,   TranslateMessage, DispatchMessageA,
+        GetAsyncKeyState,    timeGetTime,    DialogBoxParamA,  CheckDlgButton,
+        IsDlgButtonChecked,  EndDialog,      MessageBoxA,      Sleep,
+        EnumDisplaySettingsA};
     return api;
 }

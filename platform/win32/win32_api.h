@@ -41,6 +41,10 @@ struct Win32Api {
     UINT(WINAPI *isDlgButtonChecked)(HWND dialog, int id);
     BOOL(WINAPI *endDialog)(HWND dialog, INT_PTR result);
     int(WINAPI *messageBoxA)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+    // The display's pace while nothing is shown
+    void(WINAPI *sleep)(DWORD milliseconds);
+    BOOL(WINAPI *enumDisplaySettingsA)(LPCSTR device, DWORD mode, DEVMODEA *settings);
 };
 
 // Windows' own functions.

@@ -222,6 +222,28 @@ void show(void *user) {
     d.primary->Blt(&client, d.target, &source, DDBLT_WAIT, nullptr);
 }
 
+// One display frame in whole milliseconds: the desktop's refresh rate; 60 Hz when it gives
+// none (0 and 1 stand for the hardware's default).
+DWORD frameMilliseconds(const Win32Api &api) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    const DWORD hertz = api.enumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) &&
+                                mode.dmDisplayFrequency > 1
+                            ? mode.dmDisplayFrequency
+                            : 60;
+    return (1000 + hertz / 2) / hertz;
+}
+
+// Sleeps until the next frame's deadline on the multimedia timer.
+void waitFrame(void *user) {
+    Win32Display &d = displayOf(user);
+    const Win32Api &api = apiOf(user);
+    if (d.frameMilliseconds == 0) d.frameMilliseconds = frameMilliseconds(api);
+    const int64_t now = api.timeGetTime();
+    const int64_t until = nextFrameDeadline(d.pace, now, d.frameMilliseconds);
+    api.sleep(static_cast<DWORD>(until - now));
+}
+
 // ---------------------------------------------------------------- close
 
 // The primary, and full screen its chain with it.
@@ -258,10 +280,10 @@ void unloadDisplay(void *) {}
 
 // The device table over the platform's display.
 PresenterDevice win32PresenterDevice(Win32Platform &platform) {
-    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
-            claimDisplay, showCursor,     createChain,   createTarget,    format,
-            isLost,       restore,        lock,          unlock,          show,
-            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
+    return {&platform,     loadDisplay,     createWindow, raiseWindow, setMode,      claimDisplay,
+            showCursor,    createChain,     createTarget, format,      isLost,       restore,
+            lock,          unlock,          show,         waitFrame,   destroyChain, releaseDisplay,
+            destroyWindow, unregisterClass, unloadDisplay};
 }
 
 // Activation drives the presenter's active flag; a close asks the thread to quit, which ends

@@ -26,6 +26,8 @@ struct Win32Display {
     IDirectDrawClipper *clipper = nullptr;  // windowed: bound to the window, set on the primary
     DDPIXELFORMAT pixelFormat = {};         // the primary's, read once by open
     void *locked = nullptr;                 // the target's memory while it is locked
+    DWORD frameMilliseconds = 0;            // one display frame, found at the first wait
+    FramePace pace;                         // of the waits while nothing is shown
 };
 
 // Everything the Windows platform keeps.

@@ -13,20 +13,27 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 # ---------------------------------------------------------------- the show under SDL
 
+show_env=()  # what the show's environment is told besides, as env's arguments
+
 # Starts the show in its own folder (with the music when asked) and the dummy audio driver.
 start_show() {
     mkdir -p "$work/run"
     [ "${1:-}" = music ] && cp "$music" "$work/run/"
-    (cd "$work/run" && exec env SDL_AUDIODRIVER="${AUDIO_DRIVER:-dummy}" "$glaxen") \
+    (cd "$work/run" && exec env "${show_env[@]}" SDL_AUDIODRIVER="${AUDIO_DRIVER:-dummy}" "$glaxen") \
         >"$work/app.log" 2>&1 &
     app_pid=$!
 }
 
-# The id of the visible glaxen window of the given size, waiting up to $2 seconds.
+# The show's standard error without the line about its missing music, which no scenario plays.
+show_lines() { grep -v "cannot play qx-331b_051224.ogg" "$work/app.log"; }
+
+# The id of the visible glaxen window of the given size, waiting up to $2 seconds, or until the
+# show has ended.
 window_of_size() {
     local size=$1 tries=$(($2 * 20)) id
     while [ "$tries" -gt 0 ]; do
         tries=$((tries - 1))
+        [ -n "$app_pid" ] && show_ended && return 1
         for id in $(xdotool search --onlyvisible --class '^glaxen$' 2>/dev/null); do
             if xwininfo -id "$id" 2>/dev/null | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}' |
                 grep -qx "$size"; then
@@ -100,8 +107,7 @@ dialog_escape() {
     wait_exit 15
     [ "$exit_code" = 1 ] || fail "Escape at the dialog gave exit code $exit_code"
     # without its music the show says so in one line, and says nothing else
-    grep -v "cannot play qx-331b_051224.ogg" "$work/app.log" | grep -q . &&
-        fail "the show wrote to standard error"
+    show_lines | grep -q . && fail "the show wrote to standard error"
     echo "ok: exit code 1, nothing opened"
 }
 
@@ -187,6 +193,203 @@ music_from_first_sample() {
     local line
     line=$("$tools/compare_audio" "$work/audio.raw" "$music" 1024 2) || fail "compare_audio: $line"
     echo "ok: $line"
+}
+
+# ---------------------------------------------------------------- desktops
+
+# Full screen and inactive (another window has the focus), the show rests: it computes its
+# frames at the display's pace and uses a small share of a core; focused again, Escape ends it.
+inactive_rests() {
+    start_display 1024x768x24 wm
+    start_to_show
+    expect_picture
+    xmessage -geometry +0+0 "another window" >/dev/null 2>&1 &
+    other_pid=$!
+    end_test() { kill "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; }
+    local other
+    other_up() { other=$(xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | head -1); [ -n "$other" ]; }
+    wait_until 30 "another window" other_up
+    xdotool windowfocus "$other"
+    sleep 1  # the focus change reaches the show at its next poll
+    cpu_share "$app_pid" 5
+    holds "$share" "<" 0.25 ||
+        fail "inactive, the show used $share of a core over 5 s (resting, it uses a few hundredths)"
+    press "$show" Escape
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+    echo "ok: inactive full screen used $share of a core; Escape ended the show with 0"
+}
+
+# With no display at all the show runs its music without a picture, says so once, and rests.
+no_display_rests() {
+    show_env=(-u DISPLAY -u WAYLAND_DISPLAY)
+    start_show
+    wait_until 30 "the line that there is no display" grep -q "no display found" "$work/app.log"
+    cpu_share "$app_pid" 5
+    holds "$share" "<" 0.25 ||
+        fail "with no display the show used $share of a core over 5 s (resting, a few hundredths)"
+    kill -TERM "$app_pid"
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "a polite kill gave exit code $exit_code"
+    echo "ok: no display, $share of a core; ended with 0"
+}
+
+# A sound library that finds no sound card (its configuration missing here) writes nothing of
+# its own: the show's one line about the audio device is all.
+sound_library_quiet() {
+    show_env=(-u DISPLAY -u WAYLAND_DISPLAY ALSA_CONFIG_PATH="$work/no-sound-card.conf")
+    AUDIO_DRIVER=alsa start_show
+    wait_until 30 "the line that there is no display" grep -q "no display found" "$work/app.log"
+    kill -TERM "$app_pid"
+    wait_exit 15
+    grep -q "no audio device" "$work/app.log" || fail "no line about the missing audio device"
+    grep -q "ALSA" <(grep -v "^glaxen: " "$work/app.log") && fail "the sound library wrote lines of its own"
+    [ "$(show_lines | wc -l)" = 2 ] || fail "expected two lines (audio, display), got: $(show_lines)"
+    echo "ok: $(show_lines | head -1)"
+}
+
+# A bare X server (no window manager): full screen covers the screen, and the frame is whole:
+# its black letterbox bars at the top and bottom, the picture lit up to both.
+no_window_manager() {
+    start_display 1024x768x24
+    start_to_show
+    expect_picture
+    measure show "$fx" "$fy" "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the top letterbox bar is not black (lit=$lit)"
+    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the bottom letterbox bar is not black (lit=$lit)"
+    measure show "$fx" $((fy + bar + 4)) "$fw" 40
+    holds "$lit" ">" 0.3 || fail "the picture below the top bar is dark (lit=$lit)"
+    measure show "$fx" $((fy + fh - bar - 44)) "$fw" 40
+    holds "$lit" ">" 0.3 || fail "the picture above the bottom bar is dark (lit=$lit)"
+    escape_ends_it
+    echo "ok: the whole frame on the whole screen without a window manager"
+}
+
+# A window manager that starts at the same moment as the show, twenty times, each a little later
+# than the one before (0 to 0.475 s): no X error ends the program. While the show runs the window
+# manager also dies and starts again. Return at the dialog, Escape in the show: exit code 0.
+wm_race() {
+    local run failed=0 first= shows=0 refused=0
+    for run in $(seq 0 19); do
+        start_display 1024x768x24
+        start_show
+        sleep "$(awk -v r="$run" 'BEGIN { print r * 0.025 }')"
+        wm_pid=
+        wait_until 30 "the window manager to start" wm_started
+        local code=none
+        if dialog=$(window_of_size 280x32 30); then
+            press "$dialog" Return
+            if show=$(window_of_size 1024x768 30); then
+                shows=$((shows + 1))
+                kill "$wm_pid" && wait "$wm_pid" 2>/dev/null
+                wm_pid=
+                wait_until 30 "the window manager to start again" wm_started
+                press "$show" Escape
+            fi
+        fi
+        wait_until 30 "the show to end (run $run)" show_ended
+        wait "$app_pid"
+        code=$?
+        app_pid=
+        grep -q "X server refused" "$work/app.log" && refused=$((refused + 1))
+        if [ "$code" != 0 ]; then
+            failed=$((failed + 1))
+            [ -n "$first" ] || first="run $run: exit code $code: $(head -3 "$work/app.log" | tr '\n' ' ')"
+        fi
+        kill "$wm_pid" "$xvfb_pid" 2>/dev/null
+        wait "$wm_pid" "$xvfb_pid" 2>/dev/null
+        wm_pid= xvfb_pid=
+    done
+    [ "$failed" = 0 ] || fail "$failed of 20 runs did not end with 0; first: $first"
+    [ "$shows" = 20 ] || fail "only $shows of 20 runs reached the show"
+    echo "ok: 20 runs with a racing window manager, all ended with 0 ($refused met an X error)"
+}
+
+# The X server goes away under the show: one line, the normal shutdown, exit code 0.
+display_lost() {
+    start_display 1024x768x24 wm
+    start_to_show
+    expect_picture
+    kill "$wm_pid" "$xvfb_pid"
+    wait "$wm_pid" "$xvfb_pid" 2>/dev/null
+    wm_pid= xvfb_pid=
+    wait_exit 30
+    [ "$exit_code" = 0 ] || fail "a lost display gave exit code $exit_code"
+    grep -q "connection to the X display was lost" "$work/app.log" || fail "no line about the lost display"
+    echo "ok: lost display, normal end with 0"
+}
+
+# An 8-bit palette screen, which SDL cannot draw on: the dialog and the show each say so in one
+# line; Return and Escape still work.
+palette_display() {
+    start_display 1024x768x8 wm
+    start_show
+    dialog=$(window_of_size 280x32 30) || fail "waited 30 s for the start dialog"
+    wait_until 30 "the line that the dialog cannot be painted" \
+        grep -q "start dialog cannot be painted" "$work/app.log"
+    press "$dialog" Return
+    show=$(window_of_size 1024x768 30) || fail "waited 30 s for the full-screen window"
+    wait_until 30 "the line that the display cannot show the show" \
+        grep -q "display cannot show the show" "$work/app.log"
+    press "$show" Escape
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+    [ "$(show_lines | wc -l)" = 2 ] || fail "expected two lines, got: $(show_lines)"
+    echo "ok: $(show_lines | tr '\n' ' ')"
+}
+
+# ---------------------------------------------------------------- Wayland
+
+# Keys to the show as a person types them: into its X window when SDL took X11, otherwise into
+# weston's window (which has the keyboard), passed on to the focused Wayland window.
+key_to_show() {
+    local id
+    id=$(xdotool search --onlyvisible --class '^glaxen$' 2>/dev/null | tail -1)
+    [ -n "$id" ] && xdotool windowfocus "$id" 2>/dev/null
+    xdotool key "$1"
+}
+
+# The show under weston: the dialog, Return, the picture with its letterbox bars in full screen,
+# Escape ends it with 0. $1: "wayland" (WAYLAND_DISPLAY only, as a Wayland session has it) or
+# "both" (DISPLAY too, as a Wayland session with X11 programs has it).
+on_weston() {
+    start_display 1024x768x24
+    start_weston
+    [ "$1" = wayland ] && show_env=(-u DISPLAY)
+    start_show
+    red_label() { shoot dialog; measure dialog 0 0 "$screen_w" "$screen_h"; holds "$red" ">" 0.0003; }
+    wait_until 30 "the dialog's red label" red_label
+    local took=Wayland
+    xdotool search --onlyvisible --class '^glaxen$' >/dev/null 2>&1 && took=X11
+    key_to_show Return
+    expect_picture
+    show_ended && fail "the show ended after Return: $(tail -1 "$work/app.log")"
+    local picture=$lit
+    measure show "$fx" "$fy" "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the top letterbox bar is not black (lit=$lit)"
+    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the bottom letterbox bar is not black (lit=$lit)"
+    key_to_show Escape
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
+    echo "ok: under weston ($1 set, SDL took $took): dialog, picture (lit=$picture), Escape with 0"
+}
+wayland() { on_weston wayland; }
+wayland_and_x11() { on_weston both; }
+
+# A compositor without a seat (weston's headless backend), where SDL 2's own start-up would
+# crash: one line says why, and the show runs without a picture to a normal end.
+wayland_without_seat() {
+    start_weston headless
+    show_env=(-u DISPLAY)
+    start_show
+    wait_until 30 "the line that the Wayland display cannot be used" \
+        grep -q "Wayland display has no wl_seat" "$work/app.log"
+    kill -TERM "$app_pid"
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "a polite kill gave exit code $exit_code"
+    echo "ok: $(show_lines)"
 }
 
 "$scenario"

@@ -6,14 +6,15 @@
 work=$(mktemp -d /tmp/glaxen-e2e.XXXXXX)
 xvfb_pid=
 wm_pid=
+weston_pid=
 app_pid=
 
 # Ends what the test started; a test's own end_test, if it has one, first.
 cleanup() {
     [ -n "${E2E_KEEP:-}" ] && mkdir -p "$E2E_KEEP" && cp "$work"/*.png "$E2E_KEEP/" 2>/dev/null
     declare -F end_test >/dev/null && end_test
-    for pid in $app_pid $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
-    for pid in $app_pid $wm_pid $xvfb_pid; do wait "$pid" 2>/dev/null; done
+    for pid in $app_pid $wm_pid $weston_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
+    for pid in $app_pid $wm_pid $weston_pid $xvfb_pid; do wait "$pid" 2>/dev/null; done
     [ -n "${E2E_KEEP:-}" ] && cp "$work"/*.log "$E2E_KEEP/" 2>/dev/null
     rm -rf "$work"
 }
@@ -37,9 +38,12 @@ wait_until() {
     done
 }
 
-# A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm".
+# A fresh X server of WIDTHxHEIGHTxDEPTH, with evilwm when the second argument is "wm". It does
+# not reset when its last client leaves (the probe that it answers): a reset refuses the next
+# client, the show, for a moment.
 start_display() {
-    Xvfb -displayfd 1 -screen 0 "$1" -nolock -nolisten tcp -nolisten unix \
+    rm -f "$work/display"  # a server started before in the same test left its number
+    Xvfb -displayfd 1 -screen 0 "$1" -nolock -noreset -nolisten tcp -nolisten unix \
         >"$work/display" 2>/dev/null &
     xvfb_pid=$!
     wait_until 30 "Xvfb to start" test -s "$work/display"
@@ -63,6 +67,44 @@ wm_started() {
     fi
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
+
+# weston, the Wayland compositor: by default nested in the X server as one window of the
+# screen's size, which takes keys from xdotool; with "headless", on no display and with no seat.
+# Sets WAYLAND_DISPLAY, and weston_window for the nested one.
+start_weston() {
+    export XDG_RUNTIME_DIR="$work/xdg"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    local backend=(--backend=x11-backend.so --use-pixman --width="${screen_w:-}" --height="${screen_h:-}")
+    [ "${1:-}" = headless ] && backend=(--backend=headless-backend.so)
+    weston "${backend[@]}" --socket=glaxen-e2e >"$work/weston.log" 2>&1 &
+    weston_pid=$!
+    wait_until 30 "weston's socket" test -S "$XDG_RUNTIME_DIR/glaxen-e2e"
+    export WAYLAND_DISPLAY=glaxen-e2e
+    [ "${1:-}" = headless ] && return
+    wait_until 30 "weston's window" weston_window_up
+    xdotool windowfocus "$weston_window"  # as a person's click: weston then has the keyboard
+}
+
+# True once weston's window is on the X screen; sets weston_window.
+weston_window_up() {
+    weston_window=$(xwininfo -root -children 2>/dev/null | awk '/"Weston Compositor/ { print $1; exit }')
+    [ -n "$weston_window" ]
+}
+
+# The share of one core that process $1 used over the next $2 seconds, from /proc: its user and
+# system time against the time that passed. Sets share.
+cpu_share() {
+    local hz ticks0 ticks1 wall0 wall1
+    hz=$(getconf CLK_TCK)
+    ticks0=$(cpu_ticks "$1") wall0=$(date +%s%N)
+    sleep "$2"
+    ticks1=$(cpu_ticks "$1") wall1=$(date +%s%N)
+    share=$(awk -v t=$((ticks1 - ticks0)) -v w=$((wall1 - wall0)) -v hz="$hz" \
+        'BEGIN { printf "%.3f", t / hz / (w / 1e9) }')
+}
+
+# User and system time of process $1 so far, in clock ticks (the fields after its name).
+cpu_ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 
 # True once the show's process is gone.
 show_ended() { ! kill -0 "$app_pid" 2>/dev/null; }

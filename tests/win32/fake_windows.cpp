@@ -493,7 +493,7 @@ SHORT WINAPI fakeGetAsyncKeyState(int key) {
     return state;
 }
 DWORD WINAPI fakeTimeGetTime() {
-    return 0;
+    return fake().now;
 }
 // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never does.
 INT_PTR WINAPI fakeDialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
@@ -529,16 +529,31 @@ int WINAPI fakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
 }
 
+BOOL WINAPI fakeEnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA *settings) {
+    log("EnumDisplaySettingsA(" + nameOf(device) + "," +
+        (mode == ENUM_CURRENT_SETTINGS ? std::string("current") : std::to_string(mode)) +
+        ", size " + std::to_string(settings->dmSize) + ")");
+    if (fake().fails("EnumDisplaySettingsA")) return FALSE;
+    settings->dmDisplayFrequency = fake().refreshRate;
+    return TRUE;
+}
+// Time passes only here.
+void WINAPI fakeSleep(DWORD milliseconds) {
+    log("Sleep(" + std::to_string(milliseconds) + ")");
+    fake().now += milliseconds;
+}
+
 }  // namespace
 
 const Win32Api &fakeWin32Api() {
     static const Win32Api api = {
-        fakeGetModuleHandleA,   fakeLoadLibraryA,   fakeGetProcAddress,   fakeAdjustWindowRect,
-        fakeLoadCursorA,        fakeRegisterClassA, fakeCreateWindowExA,  fakeSetForegroundWindow,
-        fakeShowCursor,         fakeDestroyWindow,  fakeUnregisterClassA, fakeClientToScreen,
-        fakeGetClientRect,      fakeOffsetRect,     fakeSetRect,          fakeDefWindowProcA,
-        fakePostQuitMessage,    fakePeekMessageA,   fakeTranslateMessage, fakeDispatchMessageA,
-        fakeGetAsyncKeyState,   fakeTimeGetTime,    fakeDialogBoxParamA,  fakeCheckDlgButton,
-        fakeIsDlgButtonChecked, fakeEndDialog,      fakeMessageBoxA};
+        fakeGetModuleHandleA,    fakeLoadLibraryA,   fakeGetProcAddress,   fakeAdjustWindowRect,
+        fakeLoadCursorA,         fakeRegisterClassA, fakeCreateWindowExA,  fakeSetForegroundWindow,
+        fakeShowCursor,          fakeDestroyWindow,  fakeUnregisterClassA, fakeClientToScreen,
+        fakeGetClientRect,       fakeOffsetRect,     fakeSetRect,          fakeDefWindowProcA,
+        fakePostQuitMessage,     fakePeekMessageA,   fakeTranslateMessage, fakeDispatchMessageA,
+        fakeGetAsyncKeyState,    fakeTimeGetTime,    fakeDialogBoxParamA,  fakeCheckDlgButton,
+        fakeIsDlgButtonChecked,  fakeEndDialog,      fakeMessageBoxA,      fakeSleep,
+        fakeEnumDisplaySettingsA};
     return api;
 }

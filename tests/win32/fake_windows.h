@@ -33,6 +33,7 @@ struct FakeWindows {
     POINT clientOrigin = {30, 40};                // where it sits on the screen
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
     UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
+    DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
 
     // Record
     std::vector<std::string> calls;
@@ -43,6 +44,7 @@ struct FakeWindows {
     int cursorCounter = 0;         // ShowCursor's counter
     bool dialogEnded = false;
     INT_PTR dialogResult = 0;
+    DWORD now = 0;  // timeGetTime: only Sleep moves it
 
     FakeWindows();
     ~FakeWindows();

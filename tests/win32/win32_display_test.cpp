@@ -53,6 +53,11 @@ std::vector<Pixel> testFrame() {
     return frame;
 }
 
+// The first wait for a display frame: the refresh rate is asked for, then 1/60 s slept.
+const std::vector<std::string> kFirstWait = {"EnumDisplaySettingsA(null,current, size " +
+                                                 std::to_string(sizeof(DEVMODEA)) + ")",
+                                             "Sleep(17)"};
+
 // Counts converter calls, converting as the 24-bit converter does.
 int converterCalls = 0;
 void counting24(void *destination, const Pixel *source, int count) {
@@ -214,8 +219,9 @@ TEST_F(Display, ChainInSystemMemoryWhenThereIsNoVideoMemory) {
 
 // ---------------------------------------------------------------- failures and close
 
-// Each failing step makes open return 0 there; present then touches nothing; close releases
-// what exists, destroys a window that exists, unregisters the class and shows the cursor.
+// Each failing step makes open return 0 there; present then only waits a display frame; close
+// releases what exists, destroys a window that exists, unregisters the class and shows the
+// cursor.
 TEST_F(Display, FailedOpenThenPresentAndClose) {
     const std::vector<std::string> tail = {"UnregisterClassA(glaxen,instance)", "ShowCursor(1)"};
     auto with = [&](std::vector<std::string> head) {
@@ -290,9 +296,12 @@ TEST_F(Display, FailedOpenThenPresentAndClose) {
         p.device = win32PresenterDevice(platform);
         platform.display = {};
         EXPECT_EQ(presenterOpen(p, "", W, H, c.fullscreen), 0) << c.name;
-        const size_t mark = f.calls.size();
+        size_t mark = f.calls.size();
         presenterPresent(p, frame.data());
-        EXPECT_EQ(f.calls.size(), mark) << c.name << ": present after a failed open";
+        EXPECT_EQ(std::vector<std::string>(f.calls.begin() + ptrdiff_t(mark), f.calls.end()),
+                  kFirstWait)
+            << c.name << ": present after a failed open";
+        mark = f.calls.size();
         presenterClose(p);
         const std::vector<std::string> closing(f.calls.begin() + ptrdiff_t(mark), f.calls.end());
         EXPECT_EQ(closing, c.wantClose) << c.name;
@@ -332,6 +341,7 @@ TEST_F(Display, FailedLockWritesNothing) {
     present(testFrame());
     EXPECT_EQ(fake.count("back.Unlock"), 0);
     EXPECT_EQ(fake.count("back.Lock"), 3);
+    EXPECT_EQ(fake.count("Sleep("), 1) << "a frame that could not be shown waits for the display";
     EXPECT_TRUE(std::all_of(fake.back->memory.begin(), fake.back->memory.end(),
                             [](uint8_t b) { return b == 0xEE; }));
 }
@@ -357,15 +367,15 @@ TEST_F(Display, WindowedPresentBlitsOntoTheClientArea) {
     EXPECT_EQ(since(mark), want);
 }
 
-// Full screen and deactivated: present touches nothing; reactivated, it restores the lost
-// primary and flips the frame. Windowed presenting goes on while deactivated.
+// Full screen and deactivated: present only waits a display frame; reactivated, it restores the
+// lost primary and flips the frame. Windowed presenting goes on while deactivated.
 TEST_F(Display, ActivationDecidesFullScreenPresenting) {
     ASSERT_EQ(open(true), 1);
     EXPECT_EQ(message(WM_ACTIVATEAPP, 0), 0x5EF);
     fake.primary->lost = true;
     size_t mark = fake.calls.size();
     present(testFrame());
-    EXPECT_TRUE(since(mark).empty()) << "an inactive full-screen present touched the display";
+    EXPECT_EQ(since(mark), kFirstWait) << "an inactive full-screen present touched the display";
     message(WM_ACTIVATEAPP, 1);
     mark = fake.calls.size();
     present(testFrame());
@@ -444,5 +454,46 @@ TEST_F(Display, ShowRunsToItsEndOnAPaletteDisplay) {
     EXPECT_EQ(showMain(show), 0);
     EXPECT_EQ(scripted.clockReads, 5u) << "every frame up to 140 s ran";
     EXPECT_EQ(fake.count("back.Lock"), 2) << "only the two clearing passes lock";
+    EXPECT_EQ(fake.count("Sleep("), 3) << "each of the three frames waits for the display";
     EXPECT_EQ(fake.calls.back(), "ShowCursor(1)");
+}
+
+// While nothing is shown, presents keep the pace of the display's refresh rate: the time a
+// frame took is taken off its wait, and the rate is asked for once.
+TEST_F(Display, WaitsKeepTheDisplaysPace) {
+    const struct {
+        const char *name;
+        DWORD refreshRate;
+        bool queryFails;
+        std::vector<std::string> wantSleeps;  // three frames, the second taking 5 ms
+    } cases[] = {
+        {"60 Hz", 60, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
+        {"75 Hz", 75, false, {"Sleep(13)", "Sleep(8)", "Sleep(13)"}},
+        {"the hardware's default", 1, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
+        {"no rate", 0, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
+        {"no answer", 85, true, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
+    };
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.refreshRate = c.refreshRate;
+        if (c.queryFails) f.failing = {"EnumDisplaySettingsA"};
+        fakeWindows() = &f;
+        platform.display = {};
+        FramePresenter &p = platform.presenter;
+        p = {};
+        p.device = win32PresenterDevice(platform);
+        f.failing.push_back("LoadLibraryA");  // no display: nothing is ever shown
+        ASSERT_EQ(presenterOpen(p, "", W, H, true), 0) << c.name;
+        const std::vector<Pixel> frame = testFrame();
+        std::vector<std::string> sleeps;
+        for (int i = 0; i < 3; ++i) {
+            presenterPresent(p, frame.data());
+            sleeps.push_back(f.calls.back());
+            if (i == 0) f.now += 5;
+        }
+        EXPECT_EQ(sleeps, c.wantSleeps) << c.name;
+        EXPECT_EQ(f.count("EnumDisplaySettingsA"), 1) << c.name;
+        presenterClose(p);
+    }
+    fakeWindows() = &fake;
 }
