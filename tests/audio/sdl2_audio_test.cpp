@@ -9,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -198,7 +201,34 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"empty", text(""), "not Ogg Vorbis"},
                     FileCase{"no samples", tone(44100, 2, 5, 0.0), "no sound in it"},
                     FileCase{"a folder", [](auto &path) { return mkdir(path.c_str(), 0700) == 0; },
-                             "cannot be read"}));
+                             "not a regular file"}));
+
+// A FIFO nobody writes to is refused at once with the same one line: the show opens its music
+// before its dialog, and must not wait there. Were the open to wait, the guard gives it a
+// writer after 20 s, so the test fails instead of hanging.
+TEST_F(Audio, AFifoIsRefusedWithoutWaitingForAWriter) {
+    const std::string path = dir.file("music.ogg");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    Layer layer;
+    ASSERT_TRUE(layer.init());
+    std::atomic<bool> returned{false};
+    std::thread guard([&] {
+        if (waitFor([&] { return returned.load(); })) return;
+        while (!returned) {  // until the waiting open has its writer
+            const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) close(writer);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    testing::internal::CaptureStderr();
+    const uint32_t handle = layer.open(path);
+    returned = true;
+    const std::string said = testing::internal::GetCapturedStderr();
+    guard.join();
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said: " << said;
+    EXPECT_NE(said.find(path + ": not a regular file"), std::string::npos) << "said: " << said;
+}
 
 // ---------------------------------------------------------------- volume and output
 
