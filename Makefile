@@ -9,9 +9,10 @@
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
 # whose versions the libraries are built from); what the asset generators add.
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
-                    libpng-dev
+                    libpng-dev libdeflate-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
-                    xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base
+                    xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base \
+                    ffmpeg
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
                     libgtest-dev libbenchmark-dev wine wine64 wine32:i386
 PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
