@@ -29,18 +29,18 @@ void workerLoop(FrameWorkers &w, PngEncoder &encoder) {
         if (w.stopping) return;
         slot->state = SlotState::kWorking;
         hold.unlock();
-        std::string error;
         if (w.y4m) frameToY4m(slot->pixels.data(), slot->y4m.data());
         bool written = true;
         if (!w.pngDir.empty()) {
             const size_t size = encodePng(encoder, slot->pixels.data());
-            written = writeWholeFile(slot->pngPath, encoder.file.data(), size, error);
+            written = writeWholeFile(slot->pngPath, slot->pngTemporary, encoder.file.data(), size,
+                                     slot->error);
             if (written) ++w.pngsWritten;
         }
         hold.lock();
         slot->state = SlotState::kDone;
-        if (!written && !error.empty() && !w.failed) {
-            w.error = error;
+        if (!written && !slot->error.empty() && !w.failed) {
+            w.error = slot->error;
             w.failed = true;
         }
         w.done.notify_all();
@@ -84,6 +84,7 @@ bool startFrameWorkers(FrameWorkers &w, bool y4m, const std::string &pngDir, int
         slot.pixels.assign(kScreenPixels, 0);
         if (y4m) slot.y4m.assign(kY4mFrameBytes, 0);
         if (!pngDir.empty()) slot.pngPath.reserve(pngDir.size() + 32);
+        if (!pngDir.empty()) slot.pngTemporary.reserve(pngDir.size() + 64);
     }
     w.encoders.resize(size_t(threads));
     for (PngEncoder &encoder : w.encoders)

@@ -26,6 +26,8 @@ struct FrameSlot {
     std::vector<Pixel> pixels;  // the frame's copy
     std::vector<uint8_t> y4m;   // its y4m frame, when the stream is asked for
     std::string pngPath;        // its PNG's name, when PNGs are asked for
+    std::string pngTemporary;   // the name it is written under meanwhile
+    std::string error;          // its worker's failure
 };
 
 struct FrameWorkers {

@@ -117,6 +117,29 @@ FileId idOf(const struct stat &info) {
     return {info.st_dev, info.st_ino};
 }
 
+// Writes everything: 0, or the errno of a failure, or -1 when a signal (or a reader that went
+// away, EPIPE, as SIGPIPE says) ended it. A write that waits is ended by a signal (EINTR).
+int writeAll(int fd, const void *bytes, size_t size) {
+    const char *next = static_cast<const char *>(bytes);
+    while (size > 0) {
+        if (interruptSignal() != 0) return -1;
+        const ssize_t n = write(fd, next, size);
+        if (n > 0) {
+            next += n;
+            size -= size_t(n);
+        } else if (n < 0 && errno == EPIPE) {
+            recordInterrupt(SIGPIPE);
+            return -1;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd wait = {fd, POLLOUT, 0};
+            poll(&wait, 1, kPollMs);
+        } else if (n == 0 || errno != EINTR) {
+            return n == 0 ? EIO : errno;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 // stat follows links.
@@ -189,27 +212,11 @@ bool openOutput(OutputFile &output, const std::string &path, const std::vector<I
     return createTemporary(output, error);
 }
 
-// A write that waits is ended by a signal (EINTR); EPIPE is the reader gone, as SIGPIPE says.
+// Appends through writeAll.
 bool writeOutput(OutputFile &output, const void *bytes, size_t size, std::string &error) {
-    const char *next = static_cast<const char *>(bytes);
-    while (size > 0) {
-        if (interruptSignal() != 0) return false;
-        const ssize_t n = write(output.fd, next, size);
-        if (n > 0) {
-            next += n;
-            size -= size_t(n);
-        } else if (n < 0 && errno == EPIPE) {
-            recordInterrupt(SIGPIPE);
-            return false;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd wait = {output.fd, POLLOUT, 0};
-            poll(&wait, 1, kPollMs);
-        } else if (n == 0 || errno != EINTR) {
-            error = failure(output, n == 0 ? EIO : errno);
-            return false;
-        }
-    }
-    return true;
+    const int why = writeAll(output.fd, bytes, size);
+    if (why > 0) error = failure(output, why);
+    return why == 0;
 }
 
 // Standard output stays open; a file's close can still report a lost write.
@@ -240,12 +247,20 @@ void abandonOutput(OutputFile &output) {
     output.temporary.clear();
 }
 
-// Open, write, close, rename; anything that fails removes the temporary file.
-bool writeWholeFile(const std::string &path, const void *bytes, size_t size, std::string &error) {
-    OutputFile output;
-    if (openOutput(output, path, {}, error) && writeOutput(output, bytes, size, error) &&
-        closeOutput(output, error) && publishOutput(output, error))
-        return true;
-    abandonOutput(output);
+// Open, write, close, rename; anything that fails removes the temporary file. The names are
+// built in the caller's buffer, so a run that keeps one allocates nothing here.
+bool writeWholeFile(const std::string &path, std::string &temporary, const void *bytes, size_t size,
+                    std::string &error) {
+    char pid[24];
+    std::snprintf(pid, sizeof pid, ".part-%ld", static_cast<long>(getpid()));
+    temporary.assign(path).append(pid);
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int why = fd < 0 ? errno : writeAll(fd, bytes, size);
+    if (fd >= 0 && close(fd) != 0 && why == 0) why = errno;
+    if (why == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) why = errno;
+    if (why == 0) return true;
+    if (fd >= 0) unlink(temporary.c_str());
+    if (why > 0) error = "cannot write " + path + ": " + std::strerror(why);
     return false;
 }

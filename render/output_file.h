@@ -59,5 +59,8 @@ bool publishOutput(OutputFile &output, std::string &error);
 // Closes (if open) and removes an unfinished temporary file.
 void abandonOutput(OutputFile &output);
 
-// Writes a whole file of size bytes at path through a temporary name; false with error set.
-bool writeWholeFile(const std::string &path, const void *bytes, size_t size, std::string &error);
+// Writes a whole file of size bytes at path through a temporary name beside it, built in
+// temporary (the caller's buffer; a short name such as a PNG frame's fits the name limit).
+// False with error set when it fails, with error empty when a signal ended it.
+bool writeWholeFile(const std::string &path, std::string &temporary, const void *bytes, size_t size,
+                    std::string &error);
