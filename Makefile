@@ -2,6 +2,7 @@
 #   make run      installs what is missing, builds a Release build, runs the show
 #   make test     the same set-up, then every test (Linux, and Windows under Wine)
 #   make windows  the Windows builds, 32- and 64-bit     make bench  the benchmarks
+#   make bench-video  the README's video commands, measured
 #   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
 #   make format   clang-format the sources               make package  the Debian package
 
@@ -27,7 +28,8 @@ WINDOWS  := build/windows
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
-.PHONY: run test unit sanitize tsan bench assets fuzz format release clean package package-test \
+.PHONY: run test unit sanitize tsan bench bench-video assets fuzz format release clean package \
+        package-test \
         deps-run deps-test deps-windows deps-assets windows windows-test bench-windows
 
 run: deps-run
@@ -77,6 +79,12 @@ bench: deps-test
 	bench/startup.sh $(RELEASE)/run/glaxen $(RELEASE)/bench/startup_probe
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
+
+# The README's video table: each candidate command over the whole show, encoded, timed, sized
+# and compared with the rendered frames (slow: minutes per candidate).
+bench-video: deps-test
+	$(MAKE) release TESTS=OFF
+	bench/video_candidates.sh $(RELEASE)/run/glaxen-render
 
 # The Debian package: installed under /usr, its dependencies read off the binaries.
 package: deps-test
