@@ -194,20 +194,26 @@ bool openAll(Session &s) {
     return true;
 }
 
-// What a run that did not finish leaves: the PNGs finished, and which outputs went.
-std::string whatWasKept(Session &s, const std::vector<std::string> &removed) {
-    std::string kept;
+// names joined by separator after a lead, or nothing when there are none.
+std::string listed(const std::string &lead, const std::vector<std::string> &names,
+                   const char *separator = ", ") {
+    std::string text;
+    for (const std::string &name : names) text += (text.empty() ? lead : separator) + name;
+    return text;
+}
+
+// What a run that did not finish leaves: the PNGs finished, the files it removed, and the
+// streams written in place (standard output, a FIFO) that got a part.
+std::string whatWasKept(Session &s, const std::vector<std::string> &removed,
+                        const std::vector<std::string> &partial) {
+    std::vector<std::string> parts;
     const uint64_t pngs = s.workers.pngsWritten;
     if (pngs > 0)
-        kept = "kept " + std::to_string(pngs) + " finished PNG" + (pngs == 1 ? "" : "s") + " in " +
-               s.options.pngDir;
-    std::string gone;
-    for (const std::string &name : removed) gone += (gone.empty() ? "" : ", ") + name;
-    if (!gone.empty()) kept += (kept.empty() ? "" : "; ") + ("removed the unfinished " + gone);
-    for (const OutputFile *stream : {&s.raw, &s.y4m, &s.dump})
-        if (stream->standardOutput)
-            kept += (kept.empty() ? "" : "; ") + std::string("standard output got part of it");
-    return kept.empty() ? "nothing was written" : kept;
+        parts.push_back("kept " + std::to_string(pngs) + " finished PNG" + (pngs == 1 ? "" : "s") +
+                        " in " + s.options.pngDir);
+    if (!removed.empty()) parts.push_back(listed("removed the unfinished ", removed));
+    if (!partial.empty()) parts.push_back(listed("a part went to ", partial));
+    return parts.empty() ? "nothing was written" : listed("", parts, "; ");
 }
 
 // Gives the finished outputs their names only when every one of them closed cleanly; on any
@@ -224,9 +230,11 @@ bool finishAll(Session &s) {
         if (!output->path.empty() && !stopped(s)) publishOutput(*output, s.error);
     closeSpectrumSource(s.spectrum);
     if (!stopped(s)) return true;
-    std::vector<std::string> removed;
+    std::vector<std::string> removed, partial;
     for (OutputFile *output : outputs) {
         if (!output->temporary.empty()) removed.push_back(output->path);
+        if (output->fd >= 0 && output->temporary.empty())
+            partial.push_back(output->standardOutput ? "standard output" : output->path);
         abandonOutput(*output);
     }
     const int signal = interruptSignal();
@@ -234,7 +242,8 @@ bool finishAll(Session &s) {
                                                " after " + std::to_string(s.framesDone) + " of " +
                                                std::to_string(s.lastWritten + 1) + " frames"
                                          : s.error;
-    std::fprintf(stderr, "glaxen-render: %s; %s\n", what.c_str(), whatWasKept(s, removed).c_str());
+    std::fprintf(stderr, "glaxen-render: %s; %s\n", what.c_str(),
+                 whatWasKept(s, removed, partial).c_str());
     return false;
 }
 
