@@ -5,6 +5,7 @@
 #   make bench-video  the README's video commands, measured
 #   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
 #   make format   clang-format the sources               make package  the Debian package
+#   make package-windows  the Windows zip
 
 # Debian packages: what building and running the show needs; what the tests, benchmarks and
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
@@ -29,8 +30,8 @@ FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize tsan bench bench-video assets fuzz format release clean package \
-        package-test \
-        deps-run deps-test deps-windows deps-assets windows windows-test bench-windows
+        package-test deps-run deps-test deps-windows deps-assets windows windows-test \
+        bench-windows package-windows package-windows-test
 
 run: deps-run
 	$(MAKE) release TESTS=OFF
@@ -142,14 +143,26 @@ windows-test: deps-windows
 	if [ $$arch = i686 ]; then echo "Windows tests: the 32-bit build, under Wine"; \
 	else echo "Windows tests: the 64-bit build, under Wine (Wine here runs no 32-bit programs)"; fi && \
 	$(MAKE) windows-build-$$arch && \
-	ctest --test-dir $(WINDOWS)-$$arch --output-on-failure -j $(JOBS)
+	ctest --test-dir $(WINDOWS)-$$arch --output-on-failure -j $(JOBS) && \
+	if [ $$arch = i686 ]; then $(MAKE) package-windows-test; fi
 
-# One settled frame of the Windows builds under Wine, against the native build's (make bench).
+# The Windows package: glaxen.exe (32-bit), the music and a README, in a zip to extract.
+package-windows: windows-build-i686
+	cmake --build $(WINDOWS)-i686 --target package_zip
+	mkdir -p $(PACKAGE)
+	cp $(WINDOWS)-i686/package/glaxen-*-windows.zip $(PACKAGE)/
+
+package-windows-test: package-windows
+	tests/package/windows_package_test.sh $(PACKAGE)/glaxen-*-windows.zip i686-w64-mingw32-objdump
+
+# One settled frame of the Windows builds under Wine against the native build's, and the
+# 32-bit program's start-up and frames per second under Wine.
 bench-windows: windows
 	$(MAKE) release TESTS=ON
 	for arch in i686 x86_64; do echo "== $$arch under Wine"; \
 	    tools/windows/wine_run.sh $(WINDOWS)-$$arch/bench/frame_bench.exe; done
 	echo "== native"; $(RELEASE)/bench/frame_bench
+	bench/startup_wine.sh $(WINDOWS)-i686/run/glaxen.exe $(RELEASE)/bench/startup_probe
 
 # ---------------------------------------------------------------- Debian packages
 

@@ -1,6 +1,7 @@
 // startup_probe: watches an X display for the moments the start-up benchmark times, and prints
 // each as milliseconds of the realtime clock.
-//   startup_probe window WxH SECONDS    a viewable window of class "glaxen" and that size
+//   startup_probe window WxH SECONDS [CLASS]   a viewable window of that size and class
+//                                              ("glaxen" unless given)
 //   startup_probe lit X Y W H SECONDS   the screen rectangle no longer black (5 % lit)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,8 +21,8 @@ long long nowMs() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-// True when a viewable window of class "glaxen" and this size is anywhere under root.
-bool findWindow(Display *display, Window root, int width, int height) {
+// True when a viewable window of this class and size is anywhere under root.
+bool findWindow(Display *display, Window root, int width, int height, const char *windowClass) {
     Window parent, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, root, &root, &parent, &children, &count)) return false;
@@ -32,11 +33,11 @@ bool findWindow(Display *display, Window root, int width, int height) {
         if (XGetWindowAttributes(display, children[i], &attributes) &&
             attributes.map_state == IsViewable && attributes.width == width &&
             attributes.height == height && XGetClassHint(display, children[i], &hint)) {
-            found = hint.res_class && std::strcmp(hint.res_class, "glaxen") == 0;
+            found = hint.res_class && std::strcmp(hint.res_class, windowClass) == 0;
         }
         if (hint.res_name) XFree(hint.res_name);
         if (hint.res_class) XFree(hint.res_class);
-        if (!found) found = findWindow(display, children[i], width, height);
+        if (!found) found = findWindow(display, children[i], width, height, windowClass);
     }
     if (children) XFree(children);
     return found;
@@ -70,17 +71,21 @@ int ignoreXError(Display *, XErrorEvent *) {
 int main(int argc, char **argv) {
     Display *display = XOpenDisplay(nullptr);
     if (!display || argc < 2) {
-        std::fprintf(stderr, "usage: startup_probe window WxH SECONDS | lit X Y W H SECONDS\n");
+        std::fprintf(stderr,
+                     "usage: startup_probe window WxH SECONDS [CLASS] | lit X Y W H SECONDS\n");
         return 2;
     }
     XSetErrorHandler(ignoreXError);
     const Window root = DefaultRootWindow(display);
     const std::string mode = argv[1];
-    const long long deadline = nowMs() + 1000LL * std::atoi(argv[argc - 1]);
+    const long long deadline = nowMs() + 1000LL * std::atoi(argv[mode == "window" ? 3 : argc - 1]);
     int width = 0, height = 0;
-    if (mode == "window" && argc == 4 && std::sscanf(argv[2], "%dx%d", &width, &height) == 2) {
+    if (mode == "window" && (argc == 4 || argc == 5) &&
+        std::sscanf(argv[2], "%dx%d", &width, &height) == 2) {
+        const char *windowClass = argc == 5 ? argv[4] : "glaxen";
         while (nowMs() < deadline) {
-            if (findWindow(display, root, width, height)) return std::printf("%lld\n", nowMs()), 0;
+            if (findWindow(display, root, width, height, windowClass))
+                return std::printf("%lld\n", nowMs()), 0;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     } else if (mode == "lit" && argc == 7) {

@@ -1,7 +1,7 @@
 # The tools the build runs (tools/build_tools): part of this build when it is native, a project
 # of their own for the build machine when cross-building. Either way they are targets named
 # after the tool, usable as a custom command's COMMAND and DEPENDS.
-set(GLAXEN_BUILD_TOOLS embed_files)
+set(GLAXEN_BUILD_TOOLS embed_files icon_ico)
 if(NOT CMAKE_CROSSCOMPILING)
   add_subdirectory(tools/build_tools)
   return()

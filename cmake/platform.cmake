@@ -7,7 +7,11 @@ else()
 endif()
 message(STATUS "glaxen platform: ${GLAXEN_PLATFORM}")
 
-# Cross-built programs run where the build runs through an emulator: Wine for Windows.
-if(GLAXEN_PLATFORM STREQUAL "win32" AND CMAKE_CROSSCOMPILING)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tools/windows/wine_run.sh)
+# Cross-built programs run where the build runs through an emulator: Wine for Windows. Their
+# tests compare with, and take tools from, a native build of the same sources.
+if(CMAKE_CROSSCOMPILING)
+  if(GLAXEN_PLATFORM STREQUAL "win32")
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tools/windows/wine_run.sh)
+  endif()
+  set(GLAXEN_NATIVE_BUILD "" CACHE PATH "A native build of these sources, for the tests")
 endif()

@@ -7,16 +7,17 @@
 
 namespace {
 
-// Zeroes the first width x bytesPerPixel bytes of every row of the locked target, then shows
-// it: twice over, both buffers of the chain are black before the first frame.
+// Zeroes the first width x B bytes of every row of the locked target, B the mode's bytes per
+// pixel, then shows it: twice over, both buffers of the chain are black before the first frame.
+// The primary is restored first, lost or not.
 void clearChain(FramePresenter &p) {
     const PresenterDevice &d = p.device;
+    const size_t rowBytes = static_cast<size_t>(p.width) * ((p.modeBits + 7) / 8);
     for (int pass = 0; pass < 2; ++pass) {
         d.restore(d.user);
         void *pixels = nullptr;
         int pitch = 0;
         if (d.lock(d.user, &pixels, &pitch)) {
-            const size_t rowBytes = static_cast<size_t>(p.width) * p.format.bytesPerPixel;
             for (int y = 0; y < p.height; ++y)
                 std::memset(static_cast<uint8_t *>(pixels) + static_cast<ptrdiff_t>(y) * pitch, 0,
                             rowBytes);
@@ -28,8 +29,8 @@ void clearChain(FramePresenter &p) {
 
 }  // namespace
 
-// In order: display, window, full-screen mode and hidden cursor, chain, target, clearing
-// passes, pixel format, converter.
+// In order: display, window, full screen's mode, the display claimed, full screen's hidden
+// cursor, chain, target, full screen's clearing passes, pixel format, converter.
 int presenterOpen(FramePresenter &p, const char *title, int width, int height, bool fullscreen) {
     const PresenterDevice &d = p.device;
     p.width = width;
@@ -42,15 +43,17 @@ int presenterOpen(FramePresenter &p, const char *title, int width, int height, b
     p.windowMade = true;
     d.raiseWindow(d.user);
     if (fullscreen) {
-        if (!d.enterFullscreen(d.user)) return 0;
-        d.showCursor(d.user, false);
+        p.modeBits = d.setMode(d.user, width, height);
+        if (p.modeBits == 0) return 0;
     }
+    if (!d.claimDisplay(d.user, fullscreen)) return 0;
+    if (fullscreen) d.showCursor(d.user, false);
     if (!d.createChain(d.user)) return 0;
     p.chainMade = true;
     if (!d.createTarget(d.user, width, height)) return 0;
-    p.format = d.format(d.user);
     if (fullscreen) clearChain(p);
 
+    p.format = d.format(d.user);
     if (!p.format.rgb) return 0;
     p.converter = requestConverter(p.format.bitCount);
     if (p.converter == nullptr) return 0;
@@ -80,18 +83,23 @@ void presenterPresent(FramePresenter &p, const Pixel *frame) {
     d.show(d.user);
 }
 
-// Only what exists is released. The cursor is shown while the display is still there.
+// Only what exists is released; the class is unregistered and the cursor shown whatever open
+// got to, so a close after a failed open still balances a hidden cursor.
 void presenterClose(FramePresenter &p) {
     const PresenterDevice &d = p.device;
     if (p.chainMade) d.destroyChain(d.user);
-    if (p.displayLoaded) d.showCursor(d.user, true);
+    if (p.displayLoaded) d.releaseDisplay(d.user);
     if (p.windowMade) d.destroyWindow(d.user);
+    d.unregisterClass(d.user);
+    d.showCursor(d.user, true);
     if (p.displayLoaded) d.unloadDisplay(d.user);
     p.chainMade = p.windowMade = p.displayLoaded = false;
     p.opened = false;
 }
 
-// Activation sets the active flag; a close request is kept for the show's Escape poll.
+// Activation sets the active flag; a close request is kept for the show's Escape poll; a
+// window shows its latest frame again, while full screen leaves it to the next present (a
+// flip out of turn would show the frame before last).
 void presenterWindowEvent(FramePresenter &p, WindowEvent event) {
     switch (event) {
     case WindowEvent::kActivated:
@@ -102,6 +110,9 @@ void presenterWindowEvent(FramePresenter &p, WindowEvent event) {
         break;
     case WindowEvent::kCloseRequested:
         p.quitRequested = true;
+        break;
+    case WindowEvent::kRepaint:
+        if (p.opened && !p.fullscreen) p.device.show(p.device.user);
         break;
     }
 }

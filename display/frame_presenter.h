@@ -15,25 +15,30 @@ struct DisplayFormat {
     int bytesPerPixel;  // bytes one display pixel takes
 };
 
-// The display services a presenter drives. Every function gets user first.
+// The display services a presenter drives, in the order open and close use them. A step a
+// platform does not have is a function that does nothing. Every function gets user first.
 struct PresenterDevice {
     void *user;
     bool (*loadDisplay)(void *user);  // the display system; false when there is none
     bool (*createWindow)(void *user, const char *title, int width, int height, bool fullscreen);
-    void (*raiseWindow)(void *user);               // bring the window to the front
-    bool (*enterFullscreen)(void *user);           // the whole display for the window
-    void (*showCursor)(void *user, bool visible);  // the mouse cursor over the window
-    bool (*createChain)(void *user);               // what frames are shown through (vsync)
+    void (*raiseWindow)(void *user);  // to the front, the application active
+    // Full screen: a display mode of width x height; its bits per pixel, 0 when none is taken.
+    int (*setMode)(void *user, int width, int height);
+    bool (*claimDisplay)(void *user, bool fullscreen);  // exclusive in full screen, else shared
+    void (*showCursor)(void *user, bool visible);       // the mouse cursor over the window
+    bool (*createChain)(void *user);                    // what frames are shown through
     bool (*createTarget)(void *user, int width, int height);  // the lockable frame surface
-    DisplayFormat (*format)(void *user);                      // the target's pixel format
+    DisplayFormat (*format)(void *user);                      // the display's pixel format
     bool (*isLost)(void *user);                           // surfaces lost since the last restore
     void (*restore)(void *user);                          // make lost surfaces again
     bool (*lock)(void *user, void **pixels, int *pitch);  // false: nothing may be written
     void (*unlock)(void *user);
-    void (*show)(void *user);  // the target on screen: letterboxed full screen, scaled windowed
+    void (*show)(void *user);          // the target on screen: flipped full screen, scaled windowed
     void (*destroyChain)(void *user);  // the chain and the target with it
+    void (*releaseDisplay)(void *user);  // what loadDisplay made, but the system itself
     void (*destroyWindow)(void *user);
-    void (*unloadDisplay)(void *user);
+    void (*unregisterClass)(void *user);  // the window class, where windows have one
+    void (*unloadDisplay)(void *user);    // the display system, where it is given back
 };
 
 // What the window reports to the presenter whenever the platform delivers it.
@@ -41,6 +46,7 @@ enum class WindowEvent {
     kActivated,       // the application became active
     kDeactivated,     // the application lost the display (focus lost, minimised)
     kCloseRequested,  // the close button or the window manager's close key
+    kRepaint,         // the window's picture was lost and must be shown again
 };
 
 // The presenter's state: one record per process, zero at start.
@@ -49,6 +55,7 @@ struct FramePresenter {
     int width = 0;
     int height = 0;
     bool fullscreen = false;
+    int modeBits = 0;            // full screen: the bits per pixel of the mode taken
     bool displayLoaded = false;  // what open made, for close to release
     bool windowMade = false;
     bool chainMade = false;
@@ -68,8 +75,8 @@ int presenterOpen(FramePresenter &presenter, const char *title, int width, int h
 // nothing at all while an inactive full-screen presenter waits to be active again.
 void presenterPresent(FramePresenter &presenter, const Pixel *frame);
 
-// Releases whatever open made and shows the cursor.
+// Releases whatever open made, and shows the cursor: after a failed open too.
 void presenterClose(FramePresenter &presenter);
 
-// The window's handler: activation and close requests.
+// The window's handler: activation, close requests and repaints.
 void presenterWindowEvent(FramePresenter &presenter, WindowEvent event);

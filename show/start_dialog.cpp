@@ -40,11 +40,16 @@ Rect controlRect(const DialogControl &c) {
             c.height * kDialogUnitPixels};
 }
 
+// Sends the procedure the command of control id.
+void command(StartDialog &dialog, int id) {
+    startDialogProcedure(startDialogHost(dialog), *dialog.settings, DialogMessage::kCommand, id);
+}
+
 // What activating control i does: a check box toggles first; both send their command.
 void activate(StartDialog &dialog, int i) {
     const DialogControl &c = dialog.dialogTemplate->controls[i];
     if (c.kind == DialogControlKind::kCheckBox) dialog.checked[i] = !dialog.checked[i];
-    startDialogProcedure(dialog, DialogMessage::kCommand, c.id);
+    command(dialog, c.id);
 }
 
 // A drawing surface: the dialog's pixels.
@@ -115,30 +120,31 @@ StartDialog startDialogCreate(const DialogTemplate *dialogTemplate, ShowSettings
     StartDialog dialog;
     dialog.dialogTemplate = dialogTemplate;
     dialog.settings = settings;
-    startDialogProcedure(dialog, DialogMessage::kInitDialog, 0);
+    startDialogProcedure(startDialogHost(dialog), *settings, DialogMessage::kInitDialog, 0);
     return dialog;
 }
 
-// Init ticks the boxes from the settings; commands end the dialog or read a box back.
-bool startDialogProcedure(StartDialog &dialog, DialogMessage message, int id) {
-    ShowSettings &settings = *dialog.settings;
+// Init ticks the boxes from the settings; commands, by the low 16 bits of their id, end the
+// dialog or read a box back.
+bool startDialogProcedure(const DialogHost &host, ShowSettings &settings, DialogMessage message,
+                          int id) {
     if (message == DialogMessage::kInitDialog) {
-        checkDlgButton(dialog, kIdFullscreen, settings.fullscreen ? 1 : 0);
-        checkDlgButton(dialog, kIdSound, settings.sound ? 1 : 0);
+        host.checkDlgButton(host.user, kIdFullscreen, settings.fullscreen ? 1 : 0);
+        host.checkDlgButton(host.user, kIdSound, settings.sound ? 1 : 0);
         return true;
     }
     switch (id & 0xFFFF) {
     case kIdOk:
-        endDialog(dialog, 1);
+        host.endDialog(host.user, 1);
         break;
     case kIdCancel:
-        endDialog(dialog, 0);
+        host.endDialog(host.user, 0);
         break;
     case kIdSound:
-        settings.sound = isDlgButtonChecked(dialog, kIdSound) == 1;
+        settings.sound = host.isDlgButtonChecked(host.user, kIdSound) == 1;
         break;
     case kIdFullscreen:
-        settings.fullscreen = isDlgButtonChecked(dialog, kIdFullscreen) == 1;
+        settings.fullscreen = host.isDlgButtonChecked(host.user, kIdFullscreen) == 1;
         break;
     default:
         break;
@@ -164,6 +170,18 @@ void endDialog(StartDialog &dialog, int result) {
     dialog.result = result;
 }
 
+// The three services over dialog.
+DialogHost startDialogHost(StartDialog &dialog) {
+    return {&dialog,
+            [](void *user, int id, int state) {
+                checkDlgButton(*static_cast<StartDialog *>(user), id, state);
+            },
+            [](void *user, int id) {
+                return isDlgButtonChecked(*static_cast<StartDialog *>(user), id);
+            },
+            [](void *user, int result) { endDialog(*static_cast<StartDialog *>(user), result); }};
+}
+
 // ---------------------------------------------------------------- input
 
 // Keys as a dialog box answers them.
@@ -171,10 +189,10 @@ void dialogKey(StartDialog &dialog, DialogKey key) {
     const int count = dialog.dialogTemplate->controlCount;
     switch (key) {
     case DialogKey::kEnter:
-        startDialogProcedure(dialog, DialogMessage::kCommand, kIdOk);
+        command(dialog, kIdOk);
         break;
     case DialogKey::kEscape:
-        startDialogProcedure(dialog, DialogMessage::kCommand, kIdCancel);
+        command(dialog, kIdCancel);
         break;
     case DialogKey::kSpace:
         if (count > 0) activate(dialog, dialog.focus);
@@ -200,7 +218,7 @@ void dialogClick(StartDialog &dialog, int x, int y) {
 
 // Closing a dialog box is its Cancel.
 void dialogClose(StartDialog &dialog) {
-    startDialogProcedure(dialog, DialogMessage::kCommand, kIdCancel);
+    command(dialog, kIdCancel);
 }
 
 // ---------------------------------------------------------------- painting

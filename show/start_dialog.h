@@ -57,13 +57,25 @@ StartDialog startDialogCreate(const DialogTemplate *dialogTemplate, ShowSettings
 // The dialog's messages.
 enum class DialogMessage { kInitDialog, kCommand };
 
-// The dialog procedure: true for the init message, false for every other.
-bool startDialogProcedure(StartDialog &dialog, DialogMessage message, int id);
+// What the dialog procedure asks of the window system that runs the dialog, by control id:
+// our own dialog here, or a platform's native one. Every function gets user first.
+struct DialogHost {
+    void *user;
+    void (*checkDlgButton)(void *user, int id, int state);
+    int (*isDlgButtonChecked)(void *user, int id);
+    void (*endDialog)(void *user, int result);
+};
 
-// The host's services to the procedure, by control id.
+// The dialog procedure: the check boxes follow settings at init; commands end the dialog or
+// read a box back into settings. True for the init message, false for every other.
+bool startDialogProcedure(const DialogHost &host, ShowSettings &settings, DialogMessage message,
+                          int id);
+
+// The host's services over one of our own dialogs, and the table of them.
 void checkDlgButton(StartDialog &dialog, int id, int state);
 int isDlgButtonChecked(const StartDialog &dialog, int id);
 void endDialog(StartDialog &dialog, int result);
+DialogHost startDialogHost(StartDialog &dialog);
 
 // ---------------------------------------------------------------- input
 

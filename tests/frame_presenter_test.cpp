@@ -19,6 +19,7 @@ constexpr int W = 640, H = 480;
 
 // A display device that records its calls and keeps its target in memory.
 struct RecordingDevice {
+    int modeBits = 32;  // what setMode takes
     DisplayFormat displayFormat = {true, 32, 4};
     int pitch = W * 4;
     std::string failAt;  // the call that fails, if any
@@ -34,7 +35,10 @@ struct RecordingDevice {
             return self(u).step("createWindow");
         };
         d.raiseWindow = [](void *u) { self(u).step("raiseWindow"); };
-        d.enterFullscreen = [](void *u) { return self(u).step("enterFullscreen"); };
+        d.setMode = [](void *u, int, int) {
+            return self(u).step("setMode") ? self(u).modeBits : 0;
+        };
+        d.claimDisplay = [](void *u, bool) { return self(u).step("claimDisplay"); };
         d.showCursor = [](void *u, bool visible) {
             self(u).step(visible ? "showCursor" : "hideCursor");
         };
@@ -59,7 +63,9 @@ struct RecordingDevice {
         d.unlock = [](void *u) { self(u).step("unlock"); };
         d.show = [](void *u) { self(u).step("show"); };
         d.destroyChain = [](void *u) { self(u).step("destroyChain"); };
+        d.releaseDisplay = [](void *u) { self(u).step("releaseDisplay"); };
         d.destroyWindow = [](void *u) { self(u).step("destroyWindow"); };
+        d.unregisterClass = [](void *u) { self(u).step("unregisterClass"); };
         d.unloadDisplay = [](void *u) { self(u).step("unloadDisplay"); };
         return d;
     }
@@ -100,10 +106,9 @@ TEST(FramePresenter, FullScreenOpenRunsItsStepsInOrder) {
     FramePresenter p = presenterOver(r);
     EXPECT_EQ(presenterOpen(p, "", W, H, true), 1);
     const std::vector<std::string> want = {
-        "loadDisplay", "createWindow", "raiseWindow",  "enterFullscreen",
-        "hideCursor",  "createChain",  "createTarget", "restore",
-        "lock",        "unlock",       "show",         "restore",
-        "lock",        "unlock",       "show"};
+        "loadDisplay", "createWindow", "raiseWindow", "setMode", "claimDisplay", "hideCursor",
+        "createChain", "createTarget", "restore",     "lock",    "unlock",       "show",
+        "restore",     "lock",         "unlock",      "show"};
     EXPECT_EQ(r.calls, want);
     EXPECT_EQ(p.converter, copyPixels32);
     EXPECT_TRUE(p.active);
@@ -113,14 +118,15 @@ TEST(FramePresenter, WindowedOpenHasNoModeNoCursorAndNoClearingPasses) {
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
     EXPECT_EQ(presenterOpen(p, "", W, H, false), 1);
-    const std::vector<std::string> want = {"loadDisplay", "createWindow", "raiseWindow",
-                                           "createChain", "createTarget"};
+    const std::vector<std::string> want = {"loadDisplay",  "createWindow", "raiseWindow",
+                                           "claimDisplay", "createChain",  "createTarget"};
     EXPECT_EQ(r.calls, want);
 }
 
-// A 24-bit display: convertPixels24, and clearing passes of 1920 bytes per row.
+// A 24-bit mode: convertPixels24, and clearing passes of 1920 bytes per row.
 TEST(FramePresenter, TwentyFourBitDisplay) {
     RecordingDevice r;
+    r.modeBits = 24;
     r.displayFormat = {true, 24, 3};
     r.pitch = 2048;
     FramePresenter p = presenterOver(r);
@@ -177,17 +183,23 @@ TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
     }
 }
 
-// Each failing step stops open there with 0; close then releases only what exists.
+// Each failing step stops open there with 0; close then releases only what exists, and
+// always unregisters the class and shows the cursor.
 TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
+    const std::vector<std::string> afterWindow = {"releaseDisplay", "destroyWindow",
+                                                  "unregisterClass", "showCursor", "unloadDisplay"};
+    std::vector<std::string> afterChain = afterWindow;
+    afterChain.insert(afterChain.begin(), "destroyChain");
     const struct {
         const char *failAt;
         std::vector<std::string> wantClose;
     } cases[] = {
-        {"loadDisplay", {}},
-        {"createWindow", {"showCursor", "unloadDisplay"}},
-        {"enterFullscreen", {"showCursor", "destroyWindow", "unloadDisplay"}},
-        {"createChain", {"showCursor", "destroyWindow", "unloadDisplay"}},
-        {"createTarget", {"destroyChain", "showCursor", "destroyWindow", "unloadDisplay"}},
+        {"loadDisplay", {"unregisterClass", "showCursor"}},
+        {"createWindow", {"releaseDisplay", "unregisterClass", "showCursor", "unloadDisplay"}},
+        {"setMode", afterWindow},
+        {"claimDisplay", afterWindow},
+        {"createChain", afterWindow},
+        {"createTarget", afterChain},
     };
     const std::vector<Pixel> frame = testFrame();
     for (const auto &c : cases) {
@@ -215,9 +227,9 @@ TEST(FramePresenter, CursorHiddenOnceShownOnce) {
     presenterClose(p);
     EXPECT_EQ(r.count("hideCursor"), 1);
     EXPECT_EQ(r.count("showCursor"), 1);
-    const std::vector<std::string> tail(r.calls.end() - 4, r.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"destroyChain", "showCursor", "destroyWindow",
-                                              "unloadDisplay"}));
+    const std::vector<std::string> tail(r.calls.end() - 6, r.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"destroyChain", "releaseDisplay", "destroyWindow",
+                                              "unregisterClass", "showCursor", "unloadDisplay"}));
 }
 
 // Full screen and inactive: present touches nothing; active again, it restores and shows.
@@ -259,6 +271,23 @@ TEST(FramePresenter, FailedLockWritesNothing) {
     presenterPresent(p, frame.data());
     EXPECT_EQ(r.calls, std::vector<std::string>{"lock"});
     EXPECT_EQ(r.target[0], 0xEE);
+}
+
+// A repaint shows a window's latest frame again; full screen leaves it to the next present,
+// and nothing is shown before a successful open.
+TEST(FramePresenter, RepaintShowsAWindowAgainOnly) {
+    for (const bool fullscreen : {false, true}) {
+        RecordingDevice r;
+        FramePresenter p = presenterOver(r);
+        presenterWindowEvent(p, WindowEvent::kRepaint);
+        EXPECT_TRUE(r.calls.empty()) << "before open";
+        ASSERT_EQ(presenterOpen(p, "", W, H, fullscreen), 1);
+        r.calls.clear();
+        presenterWindowEvent(p, WindowEvent::kRepaint);
+        EXPECT_EQ(r.calls,
+                  fullscreen ? std::vector<std::string>{} : std::vector<std::string>{"show"})
+            << (fullscreen ? "full screen" : "windowed");
+    }
 }
 
 // The close request is kept for the show's poll; it does not close anything by itself.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -70,9 +71,95 @@ TEST(StartDialog, OtherInputKeepsItOpen) {
     StartDialog dialog = startDialogCreate(&kStartDialogTemplate, &settings);
     dialogClick(dialog, 100, 31);
     dialogKey(dialog, DialogKey::kTab);
-    startDialogProcedure(dialog, DialogMessage::kCommand, 1234);
+    startDialogProcedure(startDialogHost(dialog), settings, DialogMessage::kCommand, 1234);
     EXPECT_FALSE(dialog.ended);
     EXPECT_EQ(isDlgButtonChecked(dialog, kIdSound), 0) << "the shipped dialog has no check box";
+}
+
+// The procedure over any host: the calls it makes for each message, and the settings after.
+TEST(StartDialog, ProcedureCallsItsHost) {
+    struct Recording {
+        std::vector<std::string> calls;
+        int boxState = 0;  // what isDlgButtonChecked answers
+    };
+    const DialogHost host = {
+        nullptr,
+        [](void *u, int id, int state) {
+            static_cast<Recording *>(u)->calls.push_back("check " + std::to_string(id) + " " +
+                                                         std::to_string(state));
+        },
+        [](void *u, int id) {
+            static_cast<Recording *>(u)->calls.push_back("checked? " + std::to_string(id));
+            return static_cast<Recording *>(u)->boxState;
+        },
+        [](void *u, int result) {
+            static_cast<Recording *>(u)->calls.push_back("end " + std::to_string(result));
+        }};
+    const struct {
+        const char *name;
+        DialogMessage message;
+        int id;
+        ShowSettings before;
+        int boxState;
+        bool wantResult;
+        std::vector<std::string> wantCalls;
+        ShowSettings wantAfter;
+    } cases[] = {
+        {"init",
+         DialogMessage::kInitDialog,
+         0,
+         {true, false},
+         0,
+         true,
+         {"check 1001 1", "check 1000 0"},
+         {true, false}},
+        {"OK", DialogMessage::kCommand, 1, {}, 0, false, {"end 1"}, {}},
+        {"OK with a notification code",
+         DialogMessage::kCommand,
+         0x10001,
+         {},
+         0,
+         false,
+         {"end 1"},
+         {}},
+        {"Cancel", DialogMessage::kCommand, 2, {}, 0, false, {"end 0"}, {}},
+        {"sound box unticked",
+         DialogMessage::kCommand,
+         1000,
+         {},
+         0,
+         false,
+         {"checked? 1000"},
+         {true, false}},
+        {"full-screen box unticked",
+         DialogMessage::kCommand,
+         1001,
+         {},
+         0,
+         false,
+         {"checked? 1001"},
+         {false, true}},
+        {"sound box ticked",
+         DialogMessage::kCommand,
+         1000,
+         {true, false},
+         1,
+         false,
+         {"checked? 1000"},
+         {true, true}},
+        {"another id", DialogMessage::kCommand, 1002, {}, 1, false, {}, {}},
+    };
+    for (const auto &c : cases) {
+        Recording r;
+        r.boxState = c.boxState;
+        DialogHost h = host;
+        h.user = &r;
+        ShowSettings settings = c.before;
+        EXPECT_EQ(startDialogProcedure(h, settings, c.message, c.id), c.wantResult) << c.name;
+        EXPECT_EQ(r.calls, c.wantCalls) << c.name;
+        EXPECT_EQ(settings.fullscreen, c.wantAfter.fullscreen) << c.name;
+        EXPECT_EQ(settings.sound, c.wantAfter.sound) << c.name;
+    }
 }
 
 // Check boxes open ticked from the settings; unticking writes the settings back.

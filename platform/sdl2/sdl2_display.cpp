@@ -46,14 +46,22 @@ void raiseWindow(void *user) {
     SDL_RaiseWindow(displayOf(user).window);
 }
 
-// The desktop's own mode: no mode switch. A window made full screen is already there.
-bool enterFullscreen(void *user) {
-    return SDL_SetWindowFullscreen(displayOf(user).window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+// The desktop's own mode: no mode switch (a window made full screen is already there). Its
+// depth, as the bytes of the window's pixels.
+int setMode(void *user, int, int) {
+    SDL_Window *window = displayOf(user).window;
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return 0;
+    return 8 * SDL_BYTESPERPIXEL(SDL_GetWindowPixelFormat(window));
 }
 
-// The mouse cursor over the window.
+// A window shares the display with the others; full screen has it through the window's mode.
+bool claimDisplay(void *, bool) {
+    return true;
+}
+
+// The mouse cursor over the window; there is none without video.
 void showCursor(void *, bool visible) {
-    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 // A renderer that waits for the display; the software one when there is no other.
@@ -129,12 +137,18 @@ void destroyChain(void *user) {
     d.renderer = nullptr;
 }
 
+// Nothing: SDL's video part holds no display object of its own between the window and it.
+void releaseDisplay(void *) {}
+
 // The window, if there is one.
 void destroyWindow(void *user) {
     Sdl2Display &d = displayOf(user);
     if (d.window) SDL_DestroyWindow(d.window);
     d.window = nullptr;
 }
+
+// Nothing: SDL's windows have no class to give back.
+void unregisterClass(void *) {}
 
 // Gives back the video part loadDisplay started.
 void unloadDisplay(void *) {
@@ -145,9 +159,10 @@ void unloadDisplay(void *) {
 
 // The device table over the platform's display.
 PresenterDevice sdl2PresenterDevice(Sdl2Platform &platform) {
-    return {&platform,   loadDisplay,  createWindow, raiseWindow,   enterFullscreen, showCursor,
-            createChain, createTarget, format,       isLost,        restore,         lock,
-            unlock,      show,         destroyChain, destroyWindow, unloadDisplay};
+    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
+            claimDisplay, showCursor,     createChain,   createTarget,    format,
+            isLost,       restore,        lock,          unlock,          show,
+            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
 }
 
 // The display formats a converter writes, by the bit count the display reports.
@@ -199,6 +214,9 @@ void sdl2DisplayEvent(Sdl2Platform &platform, const SDL_Event &event) {
         break;
     case SDL_WINDOWEVENT_CLOSE:
         presenterWindowEvent(platform.presenter, WindowEvent::kCloseRequested);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        presenterWindowEvent(platform.presenter, WindowEvent::kRepaint);
         break;
     default:
         break;

@@ -1,0 +1,53 @@
+// The Windows platform: start-up, the service tables, the clock and the message box.
+#include "platform/win32/win32_platform.h"
+
+#include "platform/null/null_platform.h"
+#include "show/presenter_service.h"
+
+namespace {
+
+Win32Platform *current = nullptr;  // the platform the procedures serve
+
+// The platform behind a service table's user pointer.
+Win32Platform &platformOf(void *user) {
+    return *static_cast<Win32Platform *>(user);
+}
+
+}  // namespace
+
+// GetAsyncKeyState's "pressed since the last call" can hold a press from before the start: the
+// first poll is spent here, so that it cannot end the show at its first frame.
+void win32PlatformInit(Win32Platform &platform, const Win32Api &api, HINSTANCE instance) {
+    platform.api = &api;
+    platform.instance = instance;
+    current = &platform;
+    api.getAsyncKeyState(VK_ESCAPE);
+}
+
+Win32Platform *win32CurrentPlatform() {
+    return current;
+}
+
+// The multimedia timer, GetAsyncKeyState with the message pump, the resource dialog,
+// MessageBoxA, and the DirectDraw presenter. No sound yet: the audio library finds no device.
+ShowPlatform win32ShowPlatform(Win32Platform &platform) {
+    platform.presenter.device = win32PresenterDevice(platform);
+    ShowPlatform show = nullPlatform();
+    show.system.user = &platform;
+    show.system.milliseconds = [](void *user) {
+        return static_cast<uint32_t>(platformOf(user).api->timeGetTime());
+    };
+    show.system.escapePressed = [](void *user) { return win32EscapePressed(platformOf(user)); };
+    show.system.startDialog = [](void *user, ShowSettings *settings) {
+        return win32StartDialog(platformOf(user), settings);
+    };
+    show.system.messageBox = [](void *user, const char *text, const char *caption) {
+        platformOf(user).api->messageBoxA(nullptr, text, caption, MB_OK);
+    };
+    show.presenter = presenterService(&platform.presenter);
+    return show;
+}
+
+void win32PlatformQuit(Win32Platform &platform) {
+    if (current == &platform) current = nullptr;
+}

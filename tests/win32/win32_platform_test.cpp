@@ -1,0 +1,124 @@
+// The Windows platform's services against recording fakes: the Escape poll and its message
+// pump, the start dialog run by DialogBoxParamA with the show's procedure, the message box,
+// and the program's own resources.
+#include "platform/win32/win32_platform.h"
+#include "show/show_main.h"
+#include "tests/win32/fake_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A platform over a fresh fake.
+struct Platform : testing::Test {
+    FakeWindows fake;
+    Win32Platform platform;
+    ShowPlatform show;
+    void SetUp() override { fakeWindows() = &fake; }
+    void TearDown() override {
+        win32PlatformQuit(platform);
+        fakeWindows() = nullptr;
+    }
+    void init() {
+        win32PlatformInit(platform, fakeWin32Api(), fakeInstance());
+        show = win32ShowPlatform(platform);
+    }
+    bool escape() { return show.system.escapePressed(show.system.user); }
+};
+
+}  // namespace
+
+// An Escape pressed before the start is spent by the platform's start; later presses, down
+// now or since the last poll, count.
+TEST_F(Platform, EscapeBeforeTheStartIsDiscarded) {
+    fake.escapeStates = {1, 0, 1, SHORT(0x8000), SHORT(0x8001)};
+    init();
+    EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1) << "one poll at the start";
+    const bool want[] = {false, true, true, true, false};
+    for (size_t i = 0; i < std::size(want); ++i) EXPECT_EQ(escape(), want[i]) << "poll " << i;
+}
+
+// The poll dispatches every pending message to the window; a quit request (posted by a close)
+// ends the show like Escape, and stays.
+TEST_F(Platform, PollPumpsMessagesAndQuits) {
+    init();
+    fake.messages = {WM_PAINT, WM_KEYDOWN};
+    EXPECT_FALSE(escape());
+    EXPECT_EQ(fake.count("DispatchMessageA(0xf)"), 1);
+    EXPECT_EQ(fake.count("DispatchMessageA(0x100)"), 1);
+    EXPECT_EQ(fake.count("TranslateMessage"), 2);
+    fake.messages = {WM_MOUSEMOVE, WM_QUIT, WM_TIMER};
+    EXPECT_TRUE(escape()) << "after WM_QUIT";
+    EXPECT_EQ(fake.count("DispatchMessageA(0x12)"), 0) << "WM_QUIT is not dispatched";
+    EXPECT_EQ(fake.count("DispatchMessageA(0x113)"), 1) << "the messages after it are";
+    EXPECT_TRUE(escape()) << "the quit request stays";
+}
+
+// DialogBoxParamA runs resource 101 with no owner and parameter 0; the procedure ticks the
+// boxes from the settings at init, reads them back on their commands, and ends the dialog.
+TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
+    const struct {
+        const char *name;
+        std::vector<std::pair<UINT, WPARAM>> messages;
+        UINT boxState;
+        int want;
+        ShowSettings wantSettings;
+        std::vector<std::string> wantCalls;
+    } cases[] = {
+        {"the button",
+         {{WM_INITDIALOG, 0}, {WM_COMMAND, MAKEWPARAM(1, BN_CLICKED)}},
+         BST_CHECKED,
+         1,
+         {true, true},
+         {"DialogBoxParamA(instance,101,null,0)", "CheckDlgButton(1001,1)",
+          "CheckDlgButton(1000,1)", "procedure(0x110,0x0) = 1", "EndDialog(1)",
+          "procedure(0x111,0x1) = 0"}},
+        {"Escape", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, BST_CHECKED, 0, {true, true}, {}},
+        {"both boxes unticked, then the button",
+         {{WM_INITDIALOG, 0}, {WM_COMMAND, 1000}, {WM_COMMAND, 1001}, {WM_COMMAND, 1}},
+         BST_UNCHECKED,
+         1,
+         {false, false},
+         {}},
+        {"other messages are not the procedure's",
+         {{WM_INITDIALOG, 0}, {WM_PAINT, 0}, {WM_COMMAND, 1}},
+         BST_CHECKED,
+         1,
+         {true, true},
+         {"DialogBoxParamA(instance,101,null,0)", "CheckDlgButton(1001,1)",
+          "CheckDlgButton(1000,1)", "procedure(0x110,0x0) = 1", "procedure(0xf,0x0) = 0",
+          "EndDialog(1)", "procedure(0x111,0x1) = 0"}},
+        {"no dialog", {}, BST_CHECKED, -1, {true, true}, {}},
+    };
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.dialog = c.messages;
+        f.boxState = c.boxState;
+        fakeWindows() = &f;
+        init();
+        ShowSettings settings;
+        EXPECT_EQ(show.system.startDialog(show.system.user, &settings), c.want) << c.name;
+        EXPECT_EQ(settings.fullscreen, c.wantSettings.fullscreen) << c.name;
+        EXPECT_EQ(settings.sound, c.wantSettings.sound) << c.name;
+        if (!c.wantCalls.empty()) {
+            std::vector<std::string> calls = f.calls;
+            calls.erase(calls.begin());  // the start's Escape poll
+            EXPECT_EQ(calls, c.wantCalls) << c.name;
+        }
+    }
+    fakeWindows() = &fake;
+}
+
+// The wrong audio version: MessageBoxA with no owner and an OK button, and exit code 0.
+TEST_F(Platform, AudioVersionMessage) {
+    init();
+    show.audio.getVersion = [](void *) { return uint32_t(0x10001); };
+    EXPECT_EQ(showMain(show), 0);
+    EXPECT_EQ(
+        fake.count("MessageBoxA(null,'BASS version 2.1 was not loaded','Incorrect BASS.DLL',0)"),
+        1);
+    EXPECT_EQ(fake.count("DialogBoxParamA"), 0);
+}
