@@ -57,21 +57,27 @@ size_t nameLimitOf(const std::string &folder) {
     return limit > 0 ? size_t(limit) : kDefaultNameLimit;
 }
 
-// Clears O_NONBLOCK once a FIFO is open: from then on writes wait, and a signal ends the wait.
-void makeBlocking(int fd) {
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+// Makes a pipe or socket on standard output non-blocking, keeping its flags to put back: the
+// write end may be shared with whoever started the run.
+void writeWithoutBlocking(OutputFile &output, const struct stat &info) {
+    if (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) return;
+    const int flags = fcntl(output.fd, F_GETFL);
+    if (flags < 0 || (flags & O_NONBLOCK) != 0) return;
+    if (fcntl(output.fd, F_SETFL, flags | O_NONBLOCK) == 0) output.restoreFlags = flags;
+}
+
+// Standard output's flags as they were.
+void putBackFlags(OutputFile &output) {
+    if (output.restoreFlags >= 0) fcntl(output.fd, F_SETFL, output.restoreFlags);
+    output.restoreFlags = -1;
 }
 
 // A FIFO opened for writing without blocking fails with ENXIO until a reader has it open; the
-// open is tried again every step, and the wait is said once.
+// open is tried again every step, and the wait is said once. It stays non-blocking.
 bool openFifo(OutputFile &output, std::string &error) {
     for (bool told = false;;) {
         output.fd = open(output.target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (output.fd >= 0) {
-            makeBlocking(output.fd);
-            return true;
-        }
+        if (output.fd >= 0) return true;
         if (errno != ENXIO && errno != EINTR) {
             error = failure(output, errno);
             return false;
@@ -118,7 +124,9 @@ FileId idOf(const struct stat &info) {
 }
 
 // Writes everything: 0, or the errno of a failure, or -1 when a signal (or a reader that went
-// away, EPIPE, as SIGPIPE says) ended it. A write that waits is ended by a signal (EINTR).
+// away, EPIPE, as SIGPIPE says) ended it. A full pipe or FIFO (EAGAIN) is waited for in steps,
+// so a signal that comes just before a wait still ends it within a step; a blocking write that
+// waits is ended by a signal (EINTR).
 int writeAll(int fd, const void *bytes, size_t size) {
     const char *next = static_cast<const char *>(bytes);
     while (size > 0) {
@@ -187,13 +195,12 @@ bool openOutput(OutputFile &output, const std::string &path, const std::vector<I
     struct stat info = {};
     if (output.standardOutput) {
         output.fd = STDOUT_FILENO;
-        if (fstat(output.fd, &info) == 0)
-            if (const InputFile *input = inputThatIs(idOf(info), inputs)) {
-                error = "cannot write standard output: it is " + input->what +
-                        ", which this "
-                        "run reads";
-                return false;
-            }
+        if (fstat(output.fd, &info) != 0) return true;
+        if (const InputFile *input = inputThatIs(idOf(info), inputs)) {
+            error = "cannot write standard output: it is " + input->what + ", which this run reads";
+            return false;
+        }
+        writeWithoutBlocking(output, info);
         return true;
     }
     output.target = followLinks(path);
@@ -219,8 +226,10 @@ bool writeOutput(OutputFile &output, const void *bytes, size_t size, std::string
     return why == 0;
 }
 
-// Standard output stays open; a file's close can still report a lost write.
+// Standard output stays open, with its flags as they were; a file's close can still report a
+// lost write.
 bool closeOutput(OutputFile &output, std::string &error) {
+    putBackFlags(output);
     const int fd = output.fd;
     output.fd = -1;
     if (output.standardOutput || fd < 0 || close(fd) == 0) return true;
@@ -241,6 +250,7 @@ bool publishOutput(OutputFile &output, std::string &error) {
 
 // The temporary file goes, whatever state it is in.
 void abandonOutput(OutputFile &output) {
+    putBackFlags(output);
     if (output.fd >= 0 && !output.standardOutput) close(output.fd);
     output.fd = -1;
     if (!output.temporary.empty()) unlink(output.temporary.c_str());

@@ -3,7 +3,8 @@
 // complete; a symbolic link is followed, so the file it points to gets the data. "-" is
 // standard output; any other file that is not regular (a FIFO, /dev/null) is written as it is,
 // a FIFO once a reader has it open. No output may be one of the run's inputs. A signal ends any
-// wait (render/interrupts.h). Needs: POSIX.
+// wait (render/interrupts.h): FIFOs, and pipes on standard output, are written without blocking
+// and waited for in short steps. Needs: POSIX.
 #pragma once
 
 #include <sys/types.h>
@@ -31,6 +32,7 @@ struct OutputFile {
     std::string temporary;  // where it is written meanwhile; empty when written in place
     int fd = -1;
     bool standardOutput = false;
+    int restoreFlags = -1;  // standard output's flags before it was made non-blocking, or -1
 };
 
 // The identity of the file at path, links followed; false when there is none.
