@@ -4,7 +4,7 @@
 # against the rendered frames at 640 x 480 (a larger video is first scaled back with nearest
 # neighbour). Needs ffmpeg. Usage: video_candidates.sh GLAXEN_RENDER [CANDIDATE]...
 # With no candidate named, all of them: yuv420p (the plain 4:2:0 command), and each pixel made
-# 2 x 2 (so 4:2:0 keeps every pixel's colour) at three presets and quality levels, tuned for
+# 2 x 2 (so 4:2:0 keeps every pixel's colour) at two presets and four quality levels, tuned for
 # PSNR: the frames are noise-like, and the encoder's psychovisual tuning spends bits elsewhere.
 set -eu
 render=$(realpath "$1")
@@ -22,11 +22,13 @@ options() {
     2x2-veryfast-crf10) echo "$double -preset veryfast -crf 10" ;;
     2x2-faster-crf12) echo "$double -preset faster -crf 12" ;;
     2x2-faster-crf13) echo "$double -preset faster -crf 13" ;;
+    2x2-faster-crf14) echo "$double -preset faster -crf 14" ;;
     *) echo "unknown candidate $1" >&2; exit 2 ;;
     esac
 }
 
-[ $# -gt 0 ] || set -- yuv420p 2x2-veryfast-crf10 2x2-faster-crf12 2x2-faster-crf13
+[ $# -gt 0 ] || set -- yuv420p 2x2-veryfast-crf10 2x2-faster-crf12 2x2-faster-crf13 \
+    2x2-faster-crf14
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for candidate in "$@"; do
     video=$work/$candidate.mp4
