@@ -6,17 +6,22 @@
 #   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
 #   make format   clang-format the sources               make package  the Debian package
 #   make package-windows  the Windows zip
+#   make web      the show as a web page in build/web     make web-run  serves it on 127.0.0.1
+#   make package-web  the page as a tarball for any static web host   make bench-web  its figures
 
 # Debian packages: what building and running the show needs; what the tests, benchmarks and
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
-# whose versions the libraries are built from); what the asset generators add.
+# whose versions the libraries are built from); what the web page adds (emscripten, and
+# Chromium for its tests); what the asset generators add.
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
                     libpng-dev libdeflate-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
                     xvfb xdotool imagemagick evilwm x11-utils desktop-file-utils dpkg-dev groff-base \
                     ffmpeg
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
-                    libgtest-dev libbenchmark-dev wine wine64 wine32:i386
+                    libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
+                    pulseaudio pulseaudio-utils
+PACKAGES_WEB     := emscripten chromium nodejs dpkg-dev libvorbis-dev libkissfft-dev
 PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
 
 RELEASE  := build/release
@@ -26,24 +31,28 @@ FUZZ     := build/fuzz
 TOOLS    := build/tools
 PACKAGE  := build/package
 WINDOWS  := build/windows
+WEB      := build/web
+WEB_PORT ?= 8000
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize tsan bench bench-video assets fuzz format release clean package \
         package-test deps-run deps-test deps-windows deps-assets windows windows-test \
-        bench-windows package-windows package-windows-test
+        bench-windows package-windows package-windows-test deps-web web web-run web-test \
+        package-web bench-web
 
 run: deps-run
 	$(MAKE) release TESTS=OFF
 	cd $(RELEASE)/run && ./glaxen
 
-test: deps-test deps-windows
+test: deps-test deps-windows deps-web
 	$(MAKE) unit
 	$(MAKE) sanitize
 	$(MAKE) tsan
 	$(MAKE) fuzz FUZZ_SECONDS=30
 	$(MAKE) package-test
 	$(MAKE) windows-test
+	$(MAKE) web-test
 
 # Release build with g++ and the unit tests, warnings as errors.
 unit: deps-test
@@ -155,14 +164,51 @@ package-windows: windows-build-i686
 package-windows-test: package-windows
 	tests/package/windows_package_test.sh $(PACKAGE)/glaxen-*-windows.zip i686-w64-mingw32-objdump
 
-# One settled frame of the Windows builds under Wine against the native build's, and the
-# 32-bit program's start-up and frames per second under Wine.
+# One settled frame of the Windows builds under Wine against the native build's, the 32-bit
+# program's start-up and frames per second under Wine, and its audio layer's latency.
 bench-windows: windows
 	$(MAKE) release TESTS=ON
 	for arch in i686 x86_64; do echo "== $$arch under Wine"; \
 	    tools/windows/wine_run.sh $(WINDOWS)-$$arch/bench/frame_bench.exe; done
 	echo "== native"; $(RELEASE)/bench/frame_bench
 	bench/startup_wine.sh $(WINDOWS)-i686/run/glaxen.exe $(RELEASE)/bench/startup_probe
+	bench/audio_latency_wine.sh $(WINDOWS)-i686/bench/audio/audio_latency.exe
+
+# ---------------------------------------------------------------- the web page
+
+# The page in $(WEB): the libraries from Debian's sources for emscripten first (as for Windows),
+# then the show. emscripten's tools need Debian's Node modules.
+export NODE_PATH := /usr/share/nodejs
+web: deps-run deps-web
+	prefix=$$(tools/libraries/build_libraries.sh web cmake/toolchains/emscripten.cmake \
+	          libkissfft-dev libogg-dev libvorbis-dev) && \
+	cmake -S . -B $(WEB)-cmake -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLAXEN_WERROR=ON \
+	      -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/toolchains/emscripten.cmake) \
+	      -DGLAXEN_LIBRARY_PREFIX=$$prefix -DGLAXEN_TESTS=OFF -DGLAXEN_RUN_DIR=$(abspath $(WEB))
+	cmake --build $(WEB)-cmake -j $(JOBS)
+
+web-run: web
+	@echo "glaxen: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB)
+
+package-web: web
+	cmake --build $(WEB)-cmake --target package_web
+	mkdir -p $(PACKAGE)
+	cp $(WEB)-cmake/package/glaxen-*-web.tar.gz $(PACKAGE)/
+
+# The page's sizes, start-up, frame rate and compute time, and its spectrum's delay, in Chromium.
+bench-web: deps-test web
+	$(MAKE) release TESTS=ON
+	cd tests/web && npm ci --no-audit --no-fund --silent
+	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node bench/web_bench.mjs
+
+# The page in headless Chromium; glaxen-render (native) gives the frames it must match.
+web-test: deps-test web
+	$(MAKE) release TESTS=ON
+	cd tests/web && npm ci --no-audit --no-fund --silent
+	for f in tests/web/*.test.mjs; do \
+	    GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node --test $$f || exit 1; \
+	done
 
 # ---------------------------------------------------------------- Debian packages
 
@@ -172,6 +218,9 @@ deps-test: deps-run
 	@tools/install_packages.sh $(PACKAGES_TEST)
 deps-windows:
 	@tools/install_packages.sh --no-recommends $(PACKAGES_WINDOWS)
+deps-web:
+	@tools/install_packages.sh --no-recommends $(PACKAGES_WEB)
+	@command -v npm >/dev/null || tools/install_packages.sh npm  # some Node packages carry their own
 deps-assets:
 	@tools/install_packages.sh $(PACKAGES_ASSETS)
 

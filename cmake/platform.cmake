@@ -1,7 +1,9 @@
-# The platform the show is built for, chosen here and only here: sdl2 (Linux desktops) or win32
-# (Windows), from the system the build targets.
+# The platform the show is built for, chosen here and only here: sdl2 (Linux desktops), win32
+# (Windows) or web (a page, through emscripten), from the system the build targets.
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(GLAXEN_PLATFORM win32)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Emscripten")
+  set(GLAXEN_PLATFORM web)
 else()
   set(GLAXEN_PLATFORM sdl2)
 endif()

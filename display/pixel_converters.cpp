@@ -89,3 +89,11 @@ void convertPixels15(void *destination, const Pixel *source, int count) {
         store16(out + 2 * i, ((v >> 9) & 0x7C00) | ((v >> 6) & 0x03E0) | ((v >> 3) & 0x001F));
     }
 }
+
+// Red and blue trade places in the little-endian word; the top byte becomes 255.
+void convertPixelsRgba(uint32_t *pixels, int count) {
+    for (int i = 0; i < count; ++i) {
+        const uint32_t p = pixels[i];
+        pixels[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    }
+}

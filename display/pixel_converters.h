@@ -24,3 +24,6 @@ void convertPixels24(void *destination, const Pixel *source, int count);
 void convertPixels16(void *destination, const Pixel *source, int count);
 // 15 bits, 5-5-5: bit 15 zero, red 14-10, green 9-5, blue 4-0, little-endian.
 void convertPixels15(void *destination, const Pixel *source, int count);
+
+// In place, for a canvas: the bytes red, green, blue, 255 (opaque), whatever bits 31-24 were.
+void convertPixelsRgba(uint32_t *pixels, int count);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -83,11 +84,19 @@ double peakTime(const std::vector<Reading> &readings, double from, double to, fl
 }  // namespace
 
 // Writes the clicks, plays them, reads at 500 Hz, prints each click's delay and the summary.
-int main() {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+// With --write-clicks FILE, only writes the clicks there and prints where they are, as JSON
+// (for the web page's measurement).
+int main(int argc, char **argv) {
+    const OggFormat format{.rate = kRate, .frames = clickStart(kClicks) + kClickSpacing};
+    if (argc == 3 && std::string(argv[1]) == "--write-clicks") {
+        if (!writeOgg(argv[2], format, clickSample)) return 1;
+        std::printf("{\"bin\": %d, \"first\": %g, \"spacing\": %g, \"count\": %d}\n", kClickBin,
+                    double(clickStart(0)) / kRate, double(kClickSpacing) / kRate, kClicks);
+        return 0;
+    }
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     TempDir dir;
     const std::string path = dir.file("clicks.ogg");
-    const OggFormat format{.rate = kRate, .frames = clickStart(kClicks) + kClickSpacing};
     if (dir.path.empty() || !writeOgg(path, format, clickSample)) {
         std::fprintf(stderr, "audio_latency: cannot write %s\n", path.c_str());
         return 1;

@@ -73,6 +73,7 @@ void audioCallback(void *user, Uint8 *stream, int len) {
 // Starts SDL's audio part and opens the default device at 44100 Hz stereo, float if it will;
 // another sample format is converted to. False when there is no device.
 bool openDevice(Sdl2Audio &audio) {
+    SDL_SetMainReady();  // the program has its own main
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     audio.subsystemStarted = true;
     SDL_AudioSpec want{};

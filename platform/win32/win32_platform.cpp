@@ -29,7 +29,7 @@ Win32Platform *win32CurrentPlatform() {
 }
 
 // The multimedia timer, GetAsyncKeyState with the message pump, the resource dialog,
-// MessageBoxA, and the DirectDraw presenter. No sound yet: the audio library finds no device.
+// MessageBoxA, the DirectDraw presenter and the SDL2 audio layer.
 ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     platform.presenter.device = win32PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
@@ -45,9 +45,12 @@ ShowPlatform win32ShowPlatform(Win32Platform &platform) {
         platformOf(user).api->messageBoxA(nullptr, text, caption, MB_OK);
     };
     show.presenter = presenterService(&platform.presenter);
+    show.audio = sdl2Audio(&platform.audio);
     return show;
 }
 
 void win32PlatformQuit(Win32Platform &platform) {
+    sdl2AudioRelease(platform.audio);
+    SDL_Quit();
     if (current == &platform) current = nullptr;
 }

@@ -1,11 +1,13 @@
 // The show on Windows: a window of class "glaxen" shown through DirectDraw (loaded at run time
 // from ddraw.dll), the start dialog from the program's resources, the keyboard, the clock and
-// the message box, all through the Win32 calls of win32_api.h. One state record for the whole
+// the message box, all through the Win32 calls of win32_api.h; the music through the same SDL2
+// audio layer as on Linux (only SDL's audio is started). One state record for the whole
 // process; the entry creates it, wires it to the show's service tables, and quits it.
-// Needs: windows.h, ddraw.h (the interfaces only).
+// Needs: windows.h, ddraw.h (the interfaces only), SDL2 (audio).
 #pragma once
 
 #include "display/frame_presenter.h"
+#include "platform/sdl2/sdl2_audio.h"
 #include "platform/win32/win32_api.h"
 #include "show/show_platform.h"
 
@@ -32,6 +34,7 @@ struct Win32Platform {
     HINSTANCE instance = nullptr;  // the program's module, as the entry got it
     FramePresenter presenter;
     Win32Display display;
+    Sdl2Audio audio;
     ShowSettings *dialogSettings = nullptr;  // what the running start dialog is bound to
     bool quitRequested = false;              // the thread was asked to quit (a window closed)
 };
@@ -43,7 +46,7 @@ void win32PlatformInit(Win32Platform &platform, const Win32Api &api, HINSTANCE i
 // The show's service tables over the platform.
 ShowPlatform win32ShowPlatform(Win32Platform &platform);
 
-// The platform the procedures serve no more.
+// Releases the audio layer and SDL; the procedures serve the platform no more.
 void win32PlatformQuit(Win32Platform &platform);
 
 // ---------------------------------------------------------------- shared by the platform's files

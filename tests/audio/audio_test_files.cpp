@@ -6,6 +6,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -176,10 +177,18 @@ bool damageFile(const std::string &path, double from, double to, bool cut) {
     return writeBytes(path, bytes.replace(at, end - at, cut ? 0 : end - at, '\x5A'));
 }
 
+// A name no other folder has: the clock's ticks, tried until one is free.
 TempDir::TempDir() {
-    char pattern[] = "/tmp/glaxen-audio.XXXXXX";
-    const char *made = mkdtemp(pattern);
-    path = made ? made : "";
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (auto tick = std::chrono::steady_clock::now().time_since_epoch().count(); path.empty();
+         ++tick) {
+        const std::filesystem::path candidate = base / ("glaxen-audio." + std::to_string(tick));
+        std::error_code failed;
+        if (std::filesystem::create_directory(candidate, failed))
+            path = candidate.string();
+        else if (failed)
+            break;
+    }
 }
 
 TempDir::~TempDir() {

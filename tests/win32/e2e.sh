@@ -4,17 +4,24 @@
 # desktop of 640 x 480, where Wine's DirectDraw can switch modes (a plain X server refuses every
 # mode). The tests share one Wine prefix of their own, so they run one at a time.
 # Usage: e2e.sh SCENARIO RUN_DIR TESTS_DIR NATIVE_TOOLS_DIR
-#   RUN_DIR: glaxen.exe's folder; TESTS_DIR: glaxen_checkboxes.exe and post_close.exe;
-#   NATIVE_TOOLS_DIR: shot_stats, built for this machine.
+#   RUN_DIR: glaxen.exe's folder, with the music; TESTS_DIR: glaxen_checkboxes.exe and
+#   post_close.exe; NATIVE_TOOLS_DIR: shot_stats, compare_audio and sound_level, built for this
+#   machine.
 set -u
 scenario=$1
 run=$(realpath "$2")
 tests=$(realpath "$3")
 tools=$(realpath "$4")
+music=$run/qx-331b_051224.ogg
 here=$(dirname "$(realpath "$0")")
 wine_run=$here/../../tools/windows/wine_run.sh
 source "$here/../e2e/e2e_lib.sh"
 export GLAXEN_WINE_FLAVOUR=e2e WINEDEBUG=-all
+# One scenario at a time on this machine, whichever clone runs it: each sets the prefix's
+# desktop and ends its session.
+lock_dir=${GLAXEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glaxen}
+mkdir -p "$lock_dir" && exec 8>"$lock_dir/.wine-e2e.lock" || fail "cannot make the Wine e2e lock"
+flock -w 240 8 || fail "waited 240 s for another run's Wine end-to-end test"
 
 # ---------------------------------------------------------------- Wine
 
@@ -25,8 +32,14 @@ start_wine() {
     "$wine_run" --desktop "$2" || fail "cannot set Wine up"
 }
 
-# The Wine session ends with the test: its desktop belongs to this test's X server.
-end_test() { "$wine_run" --stop; }
+# The Wine session ends with the test: its desktop belongs to this test's X server; so do a
+# sound server and its recorder.
+parec_pid=
+end_test() {
+    "$wine_run" --stop
+    [ -n "$parec_pid" ] && { kill "$parec_pid"; wait "$parec_pid"; } 2>/dev/null
+    "$here/../../tools/windows/null_sink.sh" stop "$work/pulse"
+}
 
 # Starts PROGRAM (glaxen.exe unless given) in the show's folder.
 start_show() {
@@ -72,6 +85,9 @@ start_picture() {
     shoot_picture show
     holds "$lit" ">" 0.3 || fail "waited 30 s for a lit picture (best lit=$lit)"
 }
+
+# A Windows path for a file of this test.
+windows_path() { echo "Z:${1//\//\\}"; }
 
 # Escape held ends the show within 10 s, with exit code $1.
 escape_gives() {
@@ -173,6 +189,50 @@ checkboxes() {
     wait_until 30 "a lit picture in the window" window_lit
     escape_gives 0
     echo "ok: the boxes opened ticked; unticked, the show ran in a ${ww}x$wh window (lit=$lit)"
+}
+
+# SDL's disk driver writes what the device would play: silence in whole buffers while the
+# dialog is up, then the music from its first sample, exactly.
+music_from_first_sample() {
+    start_wine 640x480x24 640x480
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$(windows_path "$work/audio.raw")
+    start_show
+    start_picture
+    music_written() { "$tools/compare_audio" "$work/audio.raw" "$music" 1024 2 >/dev/null; }
+    wait_until 60 "two seconds of the music in the output" music_written
+    escape_gives 0
+    local line
+    line=$("$tools/compare_audio" "$work/audio.raw" "$music" 1024 2) || fail "compare_audio: $line"
+    echo "ok: $line"
+}
+
+# Through a sound server's null sink in real time, as a desktop plays it: its monitor records
+# silence while the dialog is up and the music while the show runs.
+music_heard() {
+    PULSE_SERVER=$("$here/../../tools/windows/null_sink.sh" start "$work/pulse") ||
+        fail "no sound server"
+    export PULSE_SERVER
+    parec --latency-msec=50 -d nullsink.monitor --raw --format=s16le --rate=44100 --channels=2 >"$work/heard.raw" &
+    parec_pid=$!
+    recorded() { echo $(($(stat -c %s "$work/heard.raw") / 176400)); }  # whole seconds
+    start_wine 640x480x24 640x480
+    start_show
+    await_dialog
+    local dialog_from
+    dialog_from=$(recorded)
+    recorded_past() { [ "$(recorded)" -ge "$1" ]; }
+    wait_until 30 "two seconds recorded while the dialog is up" recorded_past $((dialog_from + 2))
+    local show_from=$(($(recorded) + 1))
+    xdotool key Return
+    wait_until 60 "three seconds recorded of the show" recorded_past $((show_from + 3))
+    escape_gives 0
+    local dialog_level show_level
+    dialog_level=$("$tools/sound_level" "$work/heard.raw" "$dialog_from" $((dialog_from + 2)))
+    show_level=$("$tools/sound_level" "$work/heard.raw" "$show_from" $((show_from + 3)))
+    grep -q '^rms=0.00000 peak=0.00000' <<<"$dialog_level" || fail "sound while the dialog was up: $dialog_level"
+    holds "$(sed 's/rms=\([0-9.]*\).*/\1/' <<<"$show_level")" ">" 0.02 ||
+        fail "no music heard while the show ran: $show_level"
+    echo "ok: silence while the dialog was up ($dialog_level), the music during the show ($show_level)"
 }
 
 "$scenario"

@@ -5,8 +5,9 @@
 # The sources come through apt with a private state whose source list is the machine's own with
 # deb-src; the system's apt set-up is left as it is. The result is kept in a cache outside the
 # clone, keyed by the versions, the toolchain and this script, and reused by later builds.
-# Usage: build_libraries.sh NAME TOOLCHAIN_FILE
-#   prints the prefix to build against on its last line; logs go to CACHE/logs.
+# Usage: build_libraries.sh NAME TOOLCHAIN_FILE [DEV_PACKAGE...]
+#   builds the libraries of the -dev packages named (all of them when none is), prints the prefix
+#   to build against on its last line; logs go to CACHE/logs.
 #   GLAXEN_CACHE says where the cache is (default ~/.cache/glaxen).
 set -eu
 name=$1
@@ -18,17 +19,26 @@ mkdir -p "$cache/logs"
 # The libraries: the -dev package whose version is matched, and how the source is configured.
 sdl_off="VIDEO RENDER JOYSTICK HAPTIC HIDAPI POWER SENSOR LOCALE MISC FILESYSTEM OPENGL OPENGLES
          VULKAN RENDER_D3D XINPUT TEST SHARED CCACHE"
+# libogg's type-size probes fail under emscripten; the sizes are the same on every target here.
+ogg_sizes=$(for size in INT16_SIZE=2 UINT16_SIZE=2 INT32_SIZE=4 UINT32_SIZE=4 INT64_SIZE=8; do
+                printf -- '-DHAVE_%s=1 -D%s ' "${size%=*}" "$size"; done)
 declare -A options=(
     [libkissfft-dev]="-DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=ON -DKISSFFT_TEST=OFF
                       -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=OFF -DPKGINCLUDEDIR=include/kissfft"
-    [libogg-dev]="-DINSTALL_DOCS=OFF -DBUILD_TESTING=OFF"
+    [libogg-dev]="-DINSTALL_DOCS=OFF -DBUILD_TESTING=OFF $ogg_sizes"
     [libvorbis-dev]="-DBUILD_TESTING=OFF"
     [libsdl2-dev]="-DSDL_STATIC=ON -DSDL2_DISABLE_SDL2MAIN=ON $(printf -- '-DSDL_%s=OFF ' $sdl_off)"
     [libgtest-dev]="-DBUILD_GMOCK=OFF"
     [libbenchmark-dev]="-DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_WERROR=OFF
                         -DBENCHMARK_INSTALL_DOCS=OFF -DGIT_VERSION=%upstream%"
 )
+# SDL2 linked statically calls through its dynamic API's table, which names functions of the
+# video it goes without here: turned off where SDL2 says to turn it off, in its own header.
+declare -A edits=(
+    [libsdl2-dev]="src/dynapi/SDL_dynapi.h s/^#define SDL_DYNAMIC_API 1$/#define SDL_DYNAMIC_API 0/"
+)
 order=(libkissfft-dev libogg-dev libvorbis-dev libsdl2-dev libgtest-dev libbenchmark-dev)
+[ $# -gt 2 ] && order=("${@:3}")
 
 # Source package and version of each, as installed here.
 declare -A source version
@@ -39,7 +49,8 @@ done
 compiler=$(sed -n 's/^set(mingw_triple \(.*\))$/\1/p' "$toolchain")
 key=$( { for dev in "${order[@]}"; do echo "${source[$dev]} ${version[$dev]}"; done
          cat "$(dirname "$toolchain")"/*.cmake "$0"
-         ${compiler:+$compiler-gcc-posix --version}; } | sha256sum | cut -c1-16)
+         if [ -n "$compiler" ]; then $compiler-gcc-posix --version; else dpkg-query -W emscripten; fi
+       } | sha256sum | cut -c1-16)
 prefix=$cache/$name-$key
 if [ -e "$prefix/.complete" ]; then
     echo "$prefix"
@@ -101,6 +112,10 @@ for dev in "${order[@]}"; do
     upstream=${upstream%+*}
     log=$cache/logs/$name-$src.log
     echo "  $src $ver" >&2
+    if [ -n "${edits[$dev]:-}" ]; then
+        read -r file expression <<<"${edits[$dev]}"
+        sed -i "$expression" "$sources/${src}_$ver/$file"
+    fi
     # shellcheck disable=SC2086  # the options are words
     { cmake -S "$sources/${src}_$ver" -B "$work/$src" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DGLAXEN_LIBRARY_PREFIX="$prefix" \

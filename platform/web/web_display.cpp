@@ -1,0 +1,119 @@
+// The presenter's display in a page: the canvas, full screen asked of the browser when the
+// show opens full screen, the target a frame-sized buffer of 32-bit pixels turned into opaque
+// RGBA in place and put on the canvas; each frame then waits for the page's next animation
+// frame, which does not come while the page is hidden: the show pauses there.
+#include "platform/web/web_browser.h"
+#include "platform/web/web_platform.h"
+
+namespace {
+
+constexpr uint32_t kYieldEvery = 30;  // frames between the test mode's pauses for the page
+
+// The display behind a device table's user pointer.
+WebDisplay &displayOf(void *user) {
+    return static_cast<WebPlatform *>(user)->display;
+}
+
+// The page is always there.
+bool loadDisplay(void *) {
+    return true;
+}
+
+// Full screen is asked for now, while the gesture that started the show still counts; a
+// refusal leaves the canvas in the page.
+bool createWindow(void *user, const char *, int width, int height, bool fullscreen) {
+    WebDisplay &d = displayOf(user);
+    d.width = width;
+    d.height = height;
+    d.fullscreen = fullscreen;
+    if (fullscreen) browserEnterFullscreen();
+    return true;
+}
+
+// Nothing: the page is in front once the user clicked in it.
+void raiseWindow(void *) {}
+
+// The canvas's pixels are 32 bits.
+int setMode(void *, int, int) {
+    return 32;
+}
+
+// The canvas is the page's own.
+bool claimDisplay(void *, bool) {
+    return true;
+}
+
+// The cursor over the canvas.
+void showCursor(void *, bool visible) {
+    browserShowCursor(visible);
+}
+
+// Nothing: the canvas is the chain.
+bool createChain(void *) {
+    return true;
+}
+
+// The frame-sized buffer the frames are converted into.
+bool createTarget(void *user, int width, int height) {
+    displayOf(user).target.assign(static_cast<size_t>(width) * height, 0);
+    return true;
+}
+
+// 32-bit pixels as the show's own, 0x00RRGGBB.
+DisplayFormat format(void *) {
+    return {true, 32, 4};
+}
+
+// A canvas is never lost.
+bool isLost(void *) {
+    return false;
+}
+void restore(void *) {}
+
+// The whole target.
+bool lock(void *user, void **pixels, int *pitch) {
+    WebDisplay &d = displayOf(user);
+    if (d.target.empty()) return false;
+    *pixels = d.target.data();
+    *pitch = d.width * 4;
+    return true;
+}
+void unlock(void *) {}
+
+// Opaque RGBA in place, on the canvas, then the wait for the next animation frame.
+void show(void *user) {
+    WebDisplay &d = displayOf(user);
+    convertPixelsRgba(d.target.data(), static_cast<int>(d.target.size()));
+    browserPutPixels(d.target.data(), d.width, d.height);
+    ++d.shown;
+    if (d.waitForFrames)
+        browserNextAnimationFrame();
+    else if (d.shown % kYieldEvery == 0)
+        browserYield();
+}
+
+// The target goes.
+void destroyChain(void *user) {
+    std::vector<uint32_t>().swap(displayOf(user).target);
+}
+
+// Nothing is held between the page and the canvas.
+void releaseDisplay(void *) {}
+
+// Full screen is left; the canvas stays for the dialog.
+void destroyWindow(void *user) {
+    if (displayOf(user).fullscreen) browserLeaveFullscreen();
+}
+
+void unregisterClass(void *) {}
+void unloadDisplay(void *) {}
+
+}  // namespace
+
+// The device table over the page's canvas.
+PresenterDevice webPresenterDevice(WebPlatform &platform) {
+    return {&platform,    loadDisplay,    createWindow,  raiseWindow,     setMode,
+            claimDisplay, showCursor,     createChain,   createTarget,    format,
+            isLost,       restore,        lock,          unlock,          show,
+            destroyChain, releaseDisplay, destroyWindow, unregisterClass, unloadDisplay};
+}

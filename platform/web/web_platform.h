@@ -1,0 +1,69 @@
+// The show in a web page: a 640 x 480 canvas letterboxed in whatever box the page gives it,
+// full screen through the browser's Fullscreen API, the start dialog painted on the canvas,
+// the keyboard, the clock and the music through Web Audio. One state record for the page; each
+// show is a fresh run of the main routine over it. A test mode (the page's address asks for it)
+// computes frames on the virtual clock as glaxen-render does. Needs: emscripten (ASYNCIFY).
+#pragma once
+
+#include "display/frame_presenter.h"
+#include "platform/web/web_audio.h"
+#include "render/spectrum_sources.h"
+#include "show/show_platform.h"
+#include "show/virtual_clock.h"
+
+#include <cstdint>
+#include <vector>
+
+// The presenter's canvas: the target the frames are converted into, made opaque RGBA in place
+// before it is put on the canvas.
+struct WebDisplay {
+    std::vector<uint32_t> target;
+    int width = 0, height = 0;
+    bool fullscreen = false;
+    bool waitForFrames = true;  // each frame waits for the page's next animation frame
+    uint32_t shown = 0;         // frames put on the canvas, for the test mode's pauses
+};
+
+// The test mode, from the page's address: ?test&seed=N&spectrum=FILE|silent&fps=N&capture=K,...
+// No dialog, a window, the virtual clock, no waits for animation frames; the canvas pixels of
+// the frames listed are kept for the test, and the show ends after the last of them.
+struct WebTestMode {
+    bool on = false;
+    uint32_t seed = 0;
+    VirtualClock clock;
+    SpectrumSource spectrum;
+    std::vector<uint64_t> captures;  // ascending
+    uint64_t lastFrame = 0;          // the run ends after it
+    ShowPresenter presenter{};       // the page's presenter, under the one that keeps frames
+};
+
+// Everything the page keeps.
+struct WebPlatform {
+    FramePresenter presenter;
+    WebDisplay display;
+    WebAudio audio;
+    WebTestMode test;
+    uint32_t lastSeed = 0;  // each show a fresh seed, even two in one second
+};
+
+// Sets the page up, and the test mode when the address asks for it; false, with a console line,
+// when the test mode's options cannot be used.
+bool webPlatformInit(WebPlatform &platform);
+
+// The show's service tables for the next run: the presenter and audio start afresh.
+ShowPlatform webShowPlatform(WebPlatform &platform);
+
+// ---------------------------------------------------------------- shared by the platform's files
+
+// The display device for the presenter (web_display.cpp).
+PresenterDevice webPresenterDevice(WebPlatform &platform);
+
+// Runs the start dialog on the canvas until the show is started: 1 (web_dialog.cpp).
+int webStartDialog(WebPlatform &platform, ShowSettings *settings);
+
+// Reads the test mode's options from the page's address; false with a console line when they
+// cannot be used (web_test_mode.cpp).
+bool webTestModeInit(WebTestMode &test);
+
+// The main routine's services in the test mode, over the page's presenter (web_test_mode.cpp).
+ShowPlatform webTestPlatform(WebPlatform &platform, const ShowPresenter &presenter);
