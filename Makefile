@@ -2,6 +2,7 @@
 #   make run      installs what is missing, builds a Release build, runs the show
 #   make test     the same set-up, then every test (Linux, and Windows under Wine)
 #   make windows  the Windows builds, 32- and 64-bit     make bench  the benchmarks
+#   make bench-video  the README's video commands, measured
 #   make assets   regenerate the pictures and music      make fuzz   fuzz the picture decoder
 #   make format   clang-format the sources               make package  the Debian package
 #   make package-windows  the Windows zip
@@ -13,10 +14,10 @@
 # whose versions the libraries are built from); what the web page adds (emscripten, and
 # Chromium for its tests); what the asset generators add.
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
-                    libpng-dev
+                    libpng-dev libdeflate-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
                     xvfb xdotool imagemagick evilwm x11-utils weston desktop-file-utils dpkg-dev \
-                    groff-base
+                    groff-base ffmpeg
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
                     libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
                     pulseaudio pulseaudio-utils
@@ -35,9 +36,10 @@ WEB_PORT ?= 8000
 FUZZ_SECONDS ?= 120
 JOBS     ?= $(shell nproc)
 
-.PHONY: run test unit sanitize tsan bench assets fuzz format release clean package package-test \
-        deps-run deps-test deps-windows deps-assets windows windows-test bench-windows \
-        package-windows package-windows-test deps-web web web-run web-test package-web bench-web
+.PHONY: run test unit sanitize tsan bench bench-video assets fuzz format release clean package \
+        package-test deps-run deps-test deps-windows deps-assets windows windows-test \
+        bench-windows package-windows package-windows-test deps-web web web-run web-test \
+        package-web bench-web
 
 run: deps-run
 	$(MAKE) release TESTS=OFF
@@ -88,6 +90,12 @@ bench: deps-test
 	bench/idle_cpu.sh $(RELEASE)/run/glaxen
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
+
+# The README's video table: each candidate command over the whole show, encoded, timed, sized
+# and compared with the rendered frames (slow: minutes per candidate).
+bench-video: deps-test
+	$(MAKE) release TESTS=OFF
+	bench/video_candidates.sh $(RELEASE)/run/glaxen-render
 
 # The Debian package: installed under /usr, its dependencies read off the binaries.
 package: deps-test

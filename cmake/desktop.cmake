@@ -9,11 +9,18 @@ set_target_properties(glaxen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GLAXEN_RUN_DI
 add_library(glaxen_render STATIC
   render/render_options.cpp
   render/render_session.cpp
-  render/frame_writers.cpp
+  render/interrupts.cpp
+  render/output_file.cpp
+  render/y4m_stream.cpp
+  render/png_encoder.cpp
+  render/frame_workers.cpp
   render/spectrum_sources.cpp
+  render/spectrum_feed.cpp
   render/music_spectrum.cpp
   render/progress.cpp)
-target_link_libraries(glaxen_render PUBLIC glaxen_core glaxen_vorbis glaxen::png)
+find_package(Threads REQUIRED)
+target_link_libraries(glaxen_render PUBLIC glaxen_core glaxen_vorbis glaxen::deflate
+                                           Threads::Threads)
 add_executable(glaxen-render app/render_main.cpp)
 target_link_libraries(glaxen-render PRIVATE glaxen_render)
 set_target_properties(glaxen-render PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GLAXEN_RUN_DIR})

@@ -1,6 +1,7 @@
 # The libraries the show, its tests and tools link, each under one name whatever the target:
 #   glaxen::kissfft  glaxen::vorbisfile  glaxen::vorbisenc  glaxen::sdl2  glaxen::png
 #   glaxen::x11  glaxen::wayland (the Linux desktop's own, beside SDL's use of them)
+#   glaxen::deflate (glaxen-render's PNG compressor; Linux only, as glaxen-render is)
 # Natively they are the machine's own, found through pkg-config. Cross-built, they are ours:
 # built from Debian's sources of the same versions into GLAXEN_LIBRARY_PREFIX
 # (tools/libraries/build_libraries.sh), found through their CMake packages.
@@ -17,6 +18,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
   pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
   pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+  pkg_check_modules(DEFLATE REQUIRED IMPORTED_TARGET libdeflate)
   glaxen_library(kissfft PkgConfig::KISSFFT)
   glaxen_library(vorbisfile PkgConfig::VORBISFILE)
   glaxen_library(sdl2 PkgConfig::SDL2)
@@ -27,6 +29,7 @@ if(NOT CMAKE_CROSSCOMPILING)
     glaxen_library(x11 PkgConfig::DESKTOP_X11)
     glaxen_library(wayland PkgConfig::DESKTOP_WAYLAND)
   endif()
+  glaxen_library(deflate PkgConfig::DEFLATE)
   pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)  # tests and tools only
   if(VORBISENC_FOUND)
     glaxen_library(vorbisenc PkgConfig::VORBISENC)

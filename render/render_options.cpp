@@ -1,7 +1,10 @@
 // glaxen-render's command line (see render_options.h).
 #include "render/render_options.h"
 
+#include "show/show_frame.h"
 #include "show/virtual_clock.h"
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -13,7 +16,7 @@
 
 namespace {
 
-constexpr double kShowSeconds = 140;  // the show's length
+constexpr uint64_t kPastTheEnd = uint64_t{kShowLength} + 1;  // any time after the show
 
 const char kHelp[] =
     "usage: glaxen-render [OPTION]...\n"
@@ -24,7 +27,8 @@ const char kHelp[] =
     "  --fps F               frames per second of the virtual clock (default: 60)\n"
     "  --frames N            render the first N frames only (default: the whole show)\n"
     "  --from S              first second written; earlier frames are computed (default: 0)\n"
-    "  --to S                last second written (default: 140, the end of the show)\n"
+    "  --to S                last second written; a time past the end is the end\n"
+    "                        (default: 140, the end of the show)\n"
     "  --music FILE          the music the spectrum is taken from\n"
     "                        (default: qx-331b_051224.ogg in the working directory)\n"
     "  --silent              no music: an all-zero spectrum, as the show without its music\n"
@@ -36,9 +40,17 @@ const char kHelp[] =
     "                        values per frame (default: none)\n"
     "  --help                this text\n"
     "\n"
-    "Exit status: 0 when every frame was written, 2 on a bad option, an unreadable input or\n"
-    "an output that cannot be written, 130 when interrupted; nothing half-written is left\n"
-    "under a name asked for.\n";
+    "At least one of --png, --y4m, --raw and --dump-spectrum is needed. An output is never an\n"
+    "input; a symbolic link is written through.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    every frame asked for was written\n"
+    "  2    a bad option, nothing to write, an unreadable input, or an output that cannot be\n"
+    "       written (the message says why)\n"
+    "  128+N  ended by signal N: 129 hang-up (SIGHUP), 130 Ctrl-C (SIGINT), 131 SIGQUIT,\n"
+    "       141 the reader of an output went away (SIGPIPE), 143 SIGTERM\n"
+    "A run that does not finish removes its unfinished outputs: nothing half-written is left\n"
+    "under a name asked for. Finished PNGs stay, and the message says how many.\n";
 
 // A whole non-negative integer of at most max.
 bool parseInteger(const std::string &text, uint64_t max, uint64_t &value) {
@@ -47,6 +59,34 @@ bool parseInteger(const std::string &text, uint64_t max, uint64_t &value) {
     const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
     if (errno == ERANGE || v > max) return false;
     value = v;
+    return true;
+}
+
+// Seconds as digits with at most one decimal point, in whole milliseconds rounded down and up,
+// in integers; any time after the show's end is kPastTheEnd.
+bool parseMilliseconds(const std::string &text, uint64_t &down, uint64_t &up) {
+    const size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
+    const auto digits = [](const std::string &s) {
+        return s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if ((whole.empty() && fraction.empty()) || !digits(whole) || !digits(fraction)) return false;
+    uint64_t seconds = 0;
+    for (char c : whole) {
+        seconds = seconds * 10 + uint64_t(c - '0');
+        if (seconds > kPastTheEnd / 1000) {  // past the end, whatever digits follow
+            down = up = kPastTheEnd;
+            return true;
+        }
+    }
+    uint64_t ms = seconds;
+    for (size_t i = 0; i < 3; ++i)
+        ms = ms * 10 + uint64_t(i < fraction.size() ? fraction[i] - '0' : 0);
+    const bool beyond =
+        fraction.size() > 3 && fraction.find_first_not_of('0', 3) != std::string::npos;
+    down = std::min(ms, kPastTheEnd);
+    up = std::min(ms + (beyond ? 1 : 0), kPastTheEnd);
     return true;
 }
 
@@ -70,9 +110,13 @@ bool parseFps(const std::string &text, uint32_t &num, uint32_t &den) {
     return true;
 }
 
-// True when a and b name the same file (or both standard output).
+// True when a and b name the same file (or both standard output): the same device and inode
+// when both exist, else the same path once made absolute and resolved.
 bool sameDestination(const std::string &a, const std::string &b) {
     if (a == "-" || b == "-") return a == b;
+    struct stat first = {}, second = {};
+    if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
     std::error_code failed;
     namespace fs = std::filesystem;
     const fs::path x = fs::weakly_canonical(fs::absolute(a, failed), failed);
@@ -100,7 +144,7 @@ bool distinctOutputs(const RenderOptions &o, std::string &error) {
 // Options take their value from the next argument.
 ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions &o,
                                std::string &error) {
-    bool fromGiven = false;
+    bool fromGiven = false, musicGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") return ParseResult::kHelp;
@@ -121,8 +165,7 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             return ParseResult::kError;
         }
         const std::string value = argv[++i];
-        uint64_t integer = 0;
-        double real = 0;
+        uint64_t integer = 0, down = 0, up = 0;
         if (name == "--seed") {
             if (!parseInteger(value, UINT32_MAX, integer)) {
                 error = "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -143,18 +186,23 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             }
             o.frames = integer;
         } else if (name == "--from" || name == "--to") {
-            if (!parseReal(value, real)) {
-                error = name + " takes seconds, not '" + value + "'";
+            if (!parseMilliseconds(value, down, up)) {
+                error = name + " takes seconds, such as 12 or 91.5, not '" + value + "'";
+                return ParseResult::kError;
+            }
+            if (name == "--from" && up > uint64_t{kShowLength}) {
+                error = "--from is after the end of the show (140 s)";
                 return ParseResult::kError;
             }
             if (name == "--from") {
-                o.from = real;
+                o.fromMs = static_cast<uint32_t>(up);
                 fromGiven = true;
             } else {
-                o.to = real;
+                o.toMs = static_cast<uint32_t>(std::min(down, uint64_t{kShowLength}));
             }
         } else if (name == "--music") {
             o.music = value;
+            musicGiven = true;
         } else if (name == "--spectrum") {
             o.spectrumFile = value;
         } else if (name == "--dump-spectrum") {
@@ -167,20 +215,24 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             o.raw = value;
         }
     }
-    if (o.frames && (fromGiven || o.to)) {
+    if (o.frames && (fromGiven || o.toMs)) {
         error = "--frames and --from/--to choose the frames two ways; use one";
         return ParseResult::kError;
     }
-    if (o.from > kShowSeconds) {
-        error = "--from is after the end of the show (140 s)";
-        return ParseResult::kError;
-    }
-    if (o.to && *o.to < o.from) {
+    if (o.toMs && *o.toMs < o.fromMs) {
         error = "--to is before --from";
         return ParseResult::kError;
     }
-    if (o.silent && !o.spectrumFile.empty()) {
-        error = "--silent and --spectrum both choose the spectrum; use one";
+    const int spectrumChoices = int(o.silent) + int(!o.spectrumFile.empty()) + int(musicGiven);
+    if (spectrumChoices > 1) {
+        error = std::string(musicGiven ? "--music and " : "--silent and ") +
+                (o.silent && musicGiven ? "--silent" : "--spectrum") +
+                " both choose the spectrum; use one";
+        return ParseResult::kError;
+    }
+    if (o.pngDir.empty() && o.y4m.empty() && o.raw.empty() && o.dumpSpectrum.empty()) {
+        error = "nothing to write: give --png DIR, --y4m FILE, --raw FILE or --dump-spectrum "
+                "FILE (see --help)";
         return ParseResult::kError;
     }
     if (!distinctOutputs(o, error)) return ParseResult::kError;

@@ -12,8 +12,8 @@ struct RenderOptions {
     uint32_t fpsNum = 60;          // --fps F as a fraction: F = fpsNum / fpsDen
     uint32_t fpsDen = 1;
     std::optional<uint64_t> frames;            // --frames N: the first N frames
-    double from = 0;                           // --from S: first second written
-    std::optional<double> to;                  // --to S: last second written; none: to the end
+    uint32_t fromMs = 0;                       // --from S, rounded up to whole milliseconds
+    std::optional<uint32_t> toMs;              // --to S, rounded down, at most the show's end
     std::string music = "qx-331b_051224.ogg";  // --music FILE
     bool silent = false;                       // --silent: no music, all-zero spectrum
     std::string spectrumFile;                  // --spectrum FILE: spectra, 1024 floats a frame
@@ -25,7 +25,7 @@ struct RenderOptions {
 
 enum class ParseResult { kRun, kHelp, kError };
 
-// Reads argv into options; on kError, error says what is wrong.
+// Reads argv into options; on kError, error says what is wrong. A run must write something.
 ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions &options,
                                std::string &error);
 

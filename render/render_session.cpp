@@ -1,22 +1,28 @@
 // glaxen-render's run (see render_session.h).
 #include "render/render_session.h"
 
-#include "render/frame_writers.h"
+#include "render/frame_workers.h"
+#include "render/interrupts.h"
+#include "render/output_file.h"
 #include "render/progress.h"
+#include "render/spectrum_feed.h"
 #include "render/spectrum_sources.h"
+#include "render/y4m_stream.h"
 #include "show/show_frame.h"
 #include "show/show_main.h"
 #include "show/virtual_clock.h"
 
-#include <cmath>
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 namespace {
+
+constexpr int kExitFailed = 2;
+constexpr int kExitSignalBase = 128;  // ended by signal N: 128 + N, as shells report it
 
 // Everything the virtual platform keeps for one run.
 struct Session {
@@ -25,69 +31,71 @@ struct Session {
     VirtualClock clock{options.fpsNum, options.fpsDen};
     uint64_t firstWritten = 0;
     uint64_t lastWritten = 0;  // the run stops after this frame
+    uint64_t framesDone = 0;   // frames computed and, when asked for, written
     SpectrumSource spectrum;
+    SpectrumFeed feed;
+    FrameWorkers workers;
     OutputFile raw, y4m, dump;
-    std::vector<uint8_t> y4mFrame;
     std::string error;  // the first failure; the run stops at it
     Progress progress;
 };
-
-volatile std::sig_atomic_t interrupted = 0;  // SIGINT or SIGTERM arrived
-
-// Ctrl-C or a polite kill stops the run after the current frame; finishAll cleans up.
-void onInterrupt(int) {
-    interrupted = 1;
-}
 
 // The session behind a platform table's user pointer.
 Session &sessionOf(void *user) {
     return *static_cast<Session *>(user);
 }
 
-// The frame index whose time is the first at or after ms.
-uint64_t firstFrameAt(const RenderOptions &o, double ms) {
-    uint64_t k =
-        static_cast<uint64_t>(std::max(0.0, std::floor(ms * o.fpsNum / (1000.0 * o.fpsDen))));
-    while (k > 0 && frameMilliseconds(o, k - 1) >= ms) --k;
-    while (frameMilliseconds(o, k) < ms) ++k;
-    return k;
-}
-
 // The frames the options ask to write; false when no frame lies in the stretch asked for.
 bool chooseFrames(Session &s) {
     const RenderOptions &o = s.options;
-    const uint64_t lastFrame = firstFrameAt(o, kShowLength);  // the frame at 140000
+    const uint64_t lastFrame = firstFrameAt(kShowLength, o.fpsNum, o.fpsDen);
     if (o.frames) {
         s.firstWritten = 0;
         s.lastWritten = std::min(*o.frames - 1, lastFrame);
         return true;
     }
-    s.firstWritten = std::min(firstFrameAt(o, o.from * 1000), lastFrame);
+    s.firstWritten = firstFrameAt(o.fromMs, o.fpsNum, o.fpsDen);
     s.lastWritten = lastFrame;
-    if (o.to) {
-        const uint64_t afterTo = firstFrameAt(o, *o.to * 1000 + 1e-9);
-        s.lastWritten = std::min(lastFrame, afterTo > 0 ? afterTo - 1 : 0);
-    }
+    if (o.toMs)
+        s.lastWritten = std::min(lastFrame, firstFrameAt(*o.toMs + 1, o.fpsNum, o.fpsDen) - 1);
     if (s.lastWritten >= s.firstWritten) return true;
     s.error = "no frame falls between --from and --to at this frame rate";
     return false;
 }
 
-// Writes one frame to every output asked for.
+// True once the run must stop: a failure here or in a worker, or a signal.
+bool stopped(Session &s) {
+    if (s.error.empty() && s.workers.failed) {
+        std::lock_guard<std::mutex> hold(s.workers.lock);
+        s.error = s.workers.error;
+    }
+    return !s.error.empty() || interruptSignal() != 0;
+}
+
+// A slot the workers are done with: its y4m frame written, the frame counted.
+bool retireSlot(void *user, FrameSlot &slot) {
+    Session &s = sessionOf(user);
+    if (!s.options.y4m.empty() && !writeOutput(s.y4m, slot.y4m.data(), slot.y4m.size(), s.error))
+        return false;
+    s.framesDone = slot.frame + 1;
+    return true;
+}
+
+// The raw frame straight from the show's buffer; the rest through a worker's slot.
 void writeFrame(Session &s, const Pixel *frame) {
-    const RenderOptions &o = s.options;
-    if (!o.raw.empty() && !writeOutput(s.raw, frame, sizeof(Pixel) * kScreenPixels, s.error))
+    const uint64_t k = s.clock.frame;
+    if (!s.options.raw.empty() &&
+        !writeOutput(s.raw, frame, sizeof(Pixel) * kScreenPixels, s.error))
         return;
-    if (!o.y4m.empty()) {
-        frameToY4m(frame, s.y4mFrame);
-        if (!writeOutput(s.y4m, s.y4mFrame.data(), s.y4mFrame.size(), s.error)) return;
+    if (!frameWorkersActive(s.workers)) {
+        s.framesDone = k + 1;
+        return;
     }
-    if (!o.pngDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png",
-                      static_cast<unsigned long long>(s.clock.frame));
-        writePngFrame(o.pngDir + name, frame, s.error);
-    }
+    FrameSlot *slot = freeSlot(s.workers, retireSlot, &s);
+    if (slot == nullptr) return;
+    std::copy(frame, frame + kScreenPixels, slot->pixels.begin());
+    submitSlot(s.workers, *slot, k);
+    retireDone(s.workers, false, retireSlot, &s);
 }
 
 // ---------------------------------------------------------------- the virtual platform
@@ -103,7 +111,7 @@ ShowPlatform virtualPlatform(Session &session) {
     p.system.milliseconds = [](void *u) { return virtualClockRead(sessionOf(u).clock); };
     p.system.escapePressed = [](void *u) {
         Session &s = sessionOf(u);
-        return !s.error.empty() || interrupted || s.clock.frame >= s.lastWritten;
+        return stopped(s) || s.clock.frame >= s.lastWritten;
     };
     p.system.startDialog = [](void *, ShowSettings *) { return 1; };
     p.system.messageBox = [](void *, const char *text, const char *caption) {
@@ -112,9 +120,12 @@ ShowPlatform virtualPlatform(Session &session) {
     p.presenter.open = [](void *, const char *, int, int, bool) { return 1; };
     p.presenter.present = [](void *u, const Pixel *frame) {
         Session &s = sessionOf(u);
-        if (s.clock.frame >= s.firstWritten && s.clock.frame <= s.lastWritten && s.error.empty())
+        if (stopped(s)) return;
+        if (s.clock.frame >= s.firstWritten)
             writeFrame(s, frame);
-        progressUpdate(s.progress, s.clock.frame + 1);
+        else
+            s.framesDone = s.clock.frame + 1;
+        progressUpdate(s.progress, s.framesDone);
     };
     p.presenter.close = [](void *) {};
     p.audio.getVersion = [](void *) { return kAudioVersion; };
@@ -127,8 +138,8 @@ ShowPlatform virtualPlatform(Session &session) {
     p.audio.channelGetData = [](void *u, uint32_t handle, float *buffer, uint32_t) {
         Session &s = sessionOf(u);
         const bool read =
-            handle != 0 && readSpectrum(s.spectrum, s.clock.frame, s.clock.now, buffer);
-        if (!s.options.dumpSpectrum.empty() && s.error.empty())
+            handle != 0 && takeSpectrum(s.feed, s.clock.frame, buffer) == FeedResult::kSpectrum;
+        if (!s.options.dumpSpectrum.empty() && !stopped(s))
             writeOutput(s.dump, buffer, sizeof(float) * kSpectrumSize, s.error);
         return read ? int32_t(sizeof(float) * kSpectrumSize) : -1;
     };
@@ -137,16 +148,29 @@ ShowPlatform virtualPlatform(Session &session) {
     return p;
 }
 
-// Opens the inputs and outputs the options name; false with s.error set.
+// ---------------------------------------------------------------- opening and finishing
+
+// The source the options name, and the files it reads, which no output may be.
+bool openInputs(Session &s, std::vector<InputFile> &inputs) {
+    const RenderOptions &o = s.options;
+    FileId id;
+    if (o.silent) return openSilentSource(s.spectrum);
+    if (!o.spectrumFile.empty()) {
+        if (!openSpectrumFile(s.spectrum, o.spectrumFile, s.error)) return false;
+        if (fileIdOf(o.spectrumFile, id)) inputs.push_back({"the spectra " + o.spectrumFile, id});
+        return true;
+    }
+    if (!openMusicSource(s.spectrum, o.music, s.error)) return false;
+    if (fileIdOf(o.music, id)) inputs.push_back({"the music " + o.music, id});
+    return true;
+}
+
+// Opens the inputs and outputs the options name and starts the helper threads; false with
+// s.error set, or with a signal recorded.
 bool openAll(Session &s) {
     const RenderOptions &o = s.options;
-    if (o.silent) {
-        openSilentSource(s.spectrum);
-    } else if (!o.spectrumFile.empty()) {
-        if (!openSpectrumFile(s.spectrum, o.spectrumFile, s.error)) return false;
-    } else if (!openMusicSource(s.spectrum, o.music, s.error)) {
-        return false;
-    }
+    std::vector<InputFile> inputs;
+    if (!openInputs(s, inputs)) return false;
     if (!o.pngDir.empty()) {
         std::error_code failed;
         std::filesystem::create_directories(o.pngDir, failed);
@@ -156,54 +180,94 @@ bool openAll(Session &s) {
             return false;
         }
     }
-    if (!o.raw.empty() && !openOutput(s.raw, o.raw, s.error)) return false;
-    if (!o.dumpSpectrum.empty() && !openOutput(s.dump, o.dumpSpectrum, s.error)) return false;
+    if (!o.raw.empty() && !openOutput(s.raw, o.raw, inputs, s.error)) return false;
+    if (!o.dumpSpectrum.empty() && !openOutput(s.dump, o.dumpSpectrum, inputs, s.error))
+        return false;
     if (!o.y4m.empty()) {
-        if (!openOutput(s.y4m, o.y4m, s.error)) return false;
+        if (!openOutput(s.y4m, o.y4m, inputs, s.error)) return false;
         const std::string header = y4mHeader(o.fpsNum, o.fpsDen);
         if (!writeOutput(s.y4m, header.data(), header.size(), s.error)) return false;
     }
+    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (!startFrameWorkers(s.workers, !o.y4m.empty(), o.pngDir, threads, s.error)) return false;
+    startSpectrumFeed(s.feed, s.spectrum, o.fpsNum, o.fpsDen, s.lastWritten + 1);
     return true;
 }
 
+// names joined by separator after a lead, or nothing when there are none.
+std::string listed(const std::string &lead, const std::vector<std::string> &names,
+                   const char *separator = ", ") {
+    std::string text;
+    for (const std::string &name : names) text += (text.empty() ? lead : separator) + name;
+    return text;
+}
+
+// What a run that did not finish leaves: the PNGs finished, the files it removed, and the
+// streams written in place (standard output, a FIFO) that got a part.
+std::string whatWasKept(Session &s, const std::vector<std::string> &removed,
+                        const std::vector<std::string> &partial) {
+    std::vector<std::string> parts;
+    const uint64_t pngs = s.workers.pngsWritten;
+    if (pngs > 0)
+        parts.push_back("kept " + std::to_string(pngs) + " finished PNG" + (pngs == 1 ? "" : "s") +
+                        " in " + s.options.pngDir);
+    if (!removed.empty()) parts.push_back(listed("removed the unfinished ", removed));
+    if (!partial.empty()) parts.push_back(listed("a part went to ", partial));
+    return parts.empty() ? "nothing was written" : listed("", parts, "; ");
+}
+
 // Gives the finished outputs their names only when every one of them closed cleanly; on any
-// failure, or an interrupted run, removes them all.
+// failure, or a signal, removes them all and says what is left.
 bool finishAll(Session &s) {
     OutputFile *outputs[] = {&s.raw, &s.y4m, &s.dump};
-    if (s.error.empty() && interrupted) s.error = "interrupted; nothing was written";
+    stopSpectrumFeed(s.feed);
+    if (!stopped(s) && frameWorkersActive(s.workers)) retireDone(s.workers, true, retireSlot, &s);
+    stopFrameWorkers(s.workers);
+    stopped(s);  // a worker's last failure
     for (OutputFile *output : outputs)
-        if (output->file != nullptr && s.error.empty()) closeOutput(*output, s.error);
+        if (output->fd >= 0 && !stopped(s)) closeOutput(*output, s.error);
     for (OutputFile *output : outputs)
-        if (!output->path.empty() && s.error.empty()) publishOutput(*output, s.error);
-    if (!s.error.empty())
-        for (OutputFile *output : outputs) abandonOutput(*output);
+        if (!output->path.empty() && !stopped(s)) publishOutput(*output, s.error);
     closeSpectrumSource(s.spectrum);
-    return s.error.empty();
+    if (!stopped(s)) return true;
+    std::vector<std::string> removed, partial;
+    for (OutputFile *output : outputs) {
+        if (!output->temporary.empty()) removed.push_back(output->path);
+        if (output->fd >= 0 && output->temporary.empty())
+            partial.push_back(output->standardOutput ? "standard output" : output->path);
+        abandonOutput(*output);
+    }
+    const int signal = interruptSignal();
+    const std::string what = signal != 0 ? "stopped by " + std::string(interruptName(signal)) +
+                                               " after " + std::to_string(s.framesDone) + " of " +
+                                               std::to_string(s.lastWritten + 1) + " frames"
+                                         : s.error;
+    std::fprintf(stderr, "glaxen-render: %s; %s\n", what.c_str(),
+                 whatWasKept(s, removed, partial).c_str());
+    return false;
 }
 
 }  // namespace
 
-// Frames as the options say; the exit code is 0, 2 on an error, 130 when interrupted.
+// Frames as the options say; the exit code is 0, 2 on an error, 128 + N after signal N.
 int renderShow(const RenderOptions &options) {
-    interrupted = 0;
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    catchInterrupts();
     Session s(options);
     if (chooseFrames(s) && openAll(s)) {
         progressStart(s.progress, s.lastWritten + 1);
         showMain(virtualPlatform(s));
-        progressFinish(s.progress, s.clock.frame + 1);
+        progressFinish(s.progress, s.framesDone);
     }
     const bool finished = finishAll(s);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    const int signal = interruptSignal();
+    releaseInterrupts();
     if (finished) return 0;
-    std::fprintf(stderr, "glaxen-render: %s\n", s.error.c_str());
-    return interrupted ? 130 : 2;
+    return signal != 0 ? kExitSignalBase + signal : kExitFailed;
 }
 
 // Options first; --help and bad options end the program before any rendering.
 int renderMain(int argc, const char *const *argv) {
+    const bool outputClosed = reserveStandardStreams();
     RenderOptions options;
     std::string error;
     switch (parseRenderOptions(argc, argv, options, error)) {
@@ -212,9 +276,14 @@ int renderMain(int argc, const char *const *argv) {
         return 0;
     case ParseResult::kError:
         std::fprintf(stderr, "glaxen-render: %s\n", error.c_str());
-        return 2;
+        return kExitFailed;
     case ParseResult::kRun:
         break;
     }
+    for (const std::string *path : {&options.raw, &options.y4m, &options.dumpSpectrum})
+        if (outputClosed && *path == "-") {
+            std::fprintf(stderr, "glaxen-render: cannot write standard output: it is closed\n");
+            return kExitFailed;
+        }
     return renderShow(options);
 }

@@ -6,8 +6,15 @@
 
 #include <cstdint>
 
-// Milliseconds of frame k at fpsNum / fpsDen frames a second, saturating at UINT32_MAX.
+// Milliseconds of frame k at fpsNum / fpsDen frames a second, saturating at UINT32_MAX. Exact
+// in 64-bit integers for every k and every fraction of 32-bit terms.
 uint32_t frameMilliseconds(uint64_t k, uint32_t fpsNum, uint32_t fpsDen);
+
+// What the clock reads for frame k: its milliseconds, held at the show's end.
+uint32_t frameTime(uint64_t k, uint32_t fpsNum, uint32_t fpsDen);
+
+// The first frame whose time is at or after ms: ceil(ms x fps / 1000), in integers.
+uint64_t firstFrameAt(uint32_t ms, uint32_t fpsNum, uint32_t fpsDen);
 
 struct VirtualClock {
     uint32_t fpsNum = 60;  // frames a second, as a fraction

@@ -1,22 +1,28 @@
-// glaxen-render: its options, its frames against the show's own main routine, determinism,
-// the text's first frame, its inputs and outputs.
-#include "render/frame_writers.h"
-#include "render/render_options.h"
+// glaxen-render: its frames against the show's own main routine, determinism, the text's first
+// frame, its inputs and outputs: bad ones, outputs that are inputs, links, long names, a full
+// disk, and the exact pixels of its PNGs and y4m planes.
+#include "render/output_file.h"
+#include "render/png_encoder.h"
 #include "render/render_session.h"
+#include "render/y4m_stream.h"
 
 #include "fake_platform.h"
 #include "show/frame_passes.h"
 #include "show/show_main.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,6 +57,22 @@ std::vector<char> bytesOf(const std::string &path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Runs the renderer and returns what it said on standard error.
+std::string renderSaying(const std::vector<std::string> &args, int &code) {
+    testing::internal::CaptureStderr();
+    code = render(args);
+    return testing::internal::GetCapturedStderr();
+}
+
+// Names under dir that hold ".part".
+std::vector<std::string> partFiles(const fs::path &dir) {
+    std::vector<std::string> found;
+    for (const auto &entry : fs::recursive_directory_iterator(dir))
+        if (entry.path().filename().string().find(".part") != std::string::npos)
+            found.push_back(entry.path().string());
+    return found;
+}
+
 // Frame k of a raw file.
 std::vector<Pixel> rawFrame(const std::vector<char> &raw, size_t k) {
     std::vector<Pixel> frame(kScreenPixels);
@@ -71,71 +93,6 @@ void writeSpectra(const std::string &path, int n, size_t extraBytes = 0) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------- options
-
-TEST(RenderOptions, BadOptionsAreRefused) {
-    const std::vector<std::vector<const char *>> cases = {
-        {"--fps", "0"},
-        {"--fps", "abc"},
-        {"--fps", "60.0001"},
-        {"--seed", "-1"},
-        {"--seed", "4294967296"},
-        {"--frames", "0"},
-        {"--frames", "x"},
-        {"--from", "-3"},
-        {"--to"},
-        {"--bogus"},
-        {"--frames", "3", "--from", "1"},
-        {"--from", "5", "--to", "4"},
-        {"--silent", "--spectrum", "s.bin"},
-        {"--y4m", "-", "--raw", "-"},
-        {"--raw", "same.out", "--y4m", "same.out"},
-        {"--raw", "same.out", "--dump-spectrum", "./same.out"},
-        {"--y4m", "-", "--dump-spectrum", "-"},
-    };
-    for (const auto &args : cases) {
-        std::vector<const char *> argv = {"glaxen-render"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        RenderOptions options;
-        std::string error;
-        EXPECT_EQ(parseRenderOptions(int(argv.size()), argv.data(), options, error),
-                  ParseResult::kError)
-            << "accepted: " << ::testing::PrintToString(args);
-        EXPECT_FALSE(error.empty());
-    }
-}
-
-TEST(RenderOptions, FpsAndFrameTimes) {
-    const struct {
-        const char *fps;
-        uint32_t num, den;
-        uint64_t k;
-        uint32_t wantMs;
-    } cases[] = {
-        {"60", 60, 1, 1, 16},        {"60", 60, 1, 3, 50},        {"60", 60, 1, 8400, 140000},
-        {"29.97", 2997, 100, 1, 33}, {"25", 25, 1, 3500, 140000}, {"0.5", 1, 2, 3, 6000},
-    };
-    for (const auto &c : cases) {
-        const char *argv[] = {"glaxen-render", "--fps", c.fps};
-        RenderOptions options;
-        std::string error;
-        ASSERT_EQ(parseRenderOptions(3, argv, options, error), ParseResult::kRun) << error;
-        EXPECT_EQ(options.fpsNum, c.num) << c.fps;
-        EXPECT_EQ(options.fpsDen, c.den) << c.fps;
-        EXPECT_EQ(frameMilliseconds(options, c.k), c.wantMs) << c.fps << " frame " << c.k;
-    }
-}
-
-TEST(RenderOptions, HelpListsEveryOptionWithItsDefault) {
-    const std::string help = renderHelpText();
-    for (const char *option :
-         {"--seed", "--fps", "--frames", "--from", "--to", "--music", "--silent", "--spectrum",
-          "--dump-spectrum", "--png", "--y4m", "--raw", "--help"})
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-    EXPECT_NE(help.find("default: 60"), std::string::npos);
-    EXPECT_NE(help.find("qx-331b_051224.ogg"), std::string::npos);
-}
 
 // ---------------------------------------------------------------- frames
 
@@ -287,8 +244,8 @@ TEST(Render, Y4mStream) {
     std::vector<Pixel> frame(kScreenPixels, 0xFF000000);  // black, with bits 31-24 set
     frame[1] = 0x00FFFFFF;
     frame[2] = 0x00FF0000;
-    std::vector<uint8_t> out;
-    frameToY4m(frame.data(), out);
+    std::vector<uint8_t> out(kY4mFrameBytes);
+    frameToY4m(frame.data(), out.data());
     ASSERT_EQ(out.size(), 6 + 3u * kScreenPixels);
     EXPECT_EQ(std::string(out.begin(), out.begin() + 6), "FRAME\n");
     const uint8_t *y = out.data() + 6, *u = y + kScreenPixels, *v = u + kScreenPixels;
@@ -297,4 +254,171 @@ TEST(Render, Y4mStream) {
     EXPECT_EQ(y[1], 235);
     EXPECT_EQ(v[1], 128);
     EXPECT_EQ(v[2], 240) << "pure red is the largest V";
+}
+
+// The y4m planes are the integer BT.601 formulas, pixel for pixel, whichever build runs.
+TEST(Render, Y4mPlanesFollowTheFormulasOnEveryPixel) {
+    std::vector<Pixel> frame(kScreenPixels);
+    std::mt19937 random(5);
+    for (Pixel &pixel : frame) pixel = random();
+    frame[0] = 0x00FFFFFF;
+    frame[1] = 0x000000FF;
+    std::vector<uint8_t> out(kY4mFrameBytes);
+    frameToY4m(frame.data(), out.data());
+    const uint8_t *y = out.data() + 6, *u = y + kScreenPixels, *v = u + kScreenPixels;
+    for (int i = 0; i < kScreenPixels; ++i) {
+        const int r = (frame[i] >> 16) & 0xFF, g = (frame[i] >> 8) & 0xFF, b = frame[i] & 0xFF;
+        const int wantY = 16 + ((66 * r + 129 * g + 25 * b + 128) >> 8);
+        const int wantU = 128 + ((-38 * r - 74 * g + 112 * b + 128) >> 8);
+        const int wantV = 128 + ((112 * r - 94 * g - 18 * b + 128) >> 8);
+        ASSERT_EQ(int(y[i]), wantY) << "Y of pixel " << i << " " << std::hex << frame[i];
+        ASSERT_EQ(int(u[i]), wantU) << "U of pixel " << i << " " << std::hex << frame[i];
+        ASSERT_EQ(int(v[i]), wantV) << "V of pixel " << i << " " << std::hex << frame[i];
+    }
+}
+
+// A PNG decodes (with libpng) to exactly the frame's colours.
+TEST(Render, PngPixelsAreExact) {
+    Scratch scratch;
+    ASSERT_EQ(render({"--seed", "3", "--silent", "--fps", "10", "--from", "20", "--to", "20",
+                      "--raw", scratch / "f.raw", "--png", scratch / "png"}),
+              0);
+    const std::vector<Pixel> frame = rawFrame(bytesOf(scratch / "f.raw"), 0);
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (scratch / "png/frame_000200.png").c_str()))
+        << image.message;
+    ASSERT_EQ(image.width, unsigned(kScreenWidth));
+    ASSERT_EQ(image.height, unsigned(kScreenHeight));
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
+    for (int i = 0; i < kScreenPixels; ++i) {
+        const Pixel got = Pixel(rgb[3 * i]) << 16 | Pixel(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
+        ASSERT_EQ(got, frame[i] & 0xFFFFFF) << "pixel " << i;
+    }
+}
+
+// An output that is also an input, by any name, is refused and the input stays as it was.
+TEST(Render, AnOutputThatIsAnInputIsRefused) {
+    Scratch scratch;
+    fs::copy_file(GLAXEN_MUSIC, scratch / "m.ogg");
+    writeSpectra(scratch / "s.bin", 3);
+    fs::create_hard_link(scratch / "s.bin", scratch / "hard.bin");
+    fs::create_symlink(scratch / "m.ogg", scratch / "link.ogg");
+    const std::vector<std::vector<std::string>> cases = {
+        {"--music", scratch / "m.ogg", "--raw", scratch / "m.ogg"},
+        {"--spectrum", scratch / "s.bin", "--raw", scratch / "s.bin"},
+        {"--spectrum", scratch / "s.bin", "--dump-spectrum", scratch / "s.bin"},
+        {"--spectrum", scratch / "s.bin", "--y4m", scratch / "hard.bin"},
+        {"--music", scratch / "m.ogg", "--y4m", scratch / "link.ogg"},
+    };
+    const std::vector<char> music = bytesOf(scratch / "m.ogg"),
+                            spectra = bytesOf(scratch / "s.bin");
+    for (auto args : cases) {
+        const std::string shown = args[0] + " ... " + args[2];
+        args.insert(args.begin(), {"--seed", "1", "--frames", "2"});
+        int code = 0;
+        const std::string said = renderSaying(args, code);
+        EXPECT_EQ(code, 2) << shown;
+        EXPECT_NE(said.find("which this run reads"), std::string::npos) << shown << ": " << said;
+        EXPECT_EQ(bytesOf(scratch / "m.ogg"), music) << shown << " changed the music";
+        EXPECT_EQ(bytesOf(scratch / "s.bin"), spectra) << shown << " changed the spectra";
+    }
+    EXPECT_TRUE(fs::is_symlink(scratch / "link.ogg"));
+    EXPECT_EQ(partFiles(scratch.dir), std::vector<std::string>{});
+}
+
+// An output named by a symbolic link is written through it: the link stays, its file gets the
+// frames, also when the file is not there yet.
+TEST(Render, SymbolicLinksAreWrittenThrough) {
+    Scratch scratch;
+    fs::create_directories(scratch / "real");
+    std::ofstream(scratch / "real/old.raw") << "old";
+    fs::create_symlink(scratch / "real/old.raw", scratch / "to-old.raw");
+    fs::create_symlink("real/new.raw", scratch / "to-new.raw");
+    for (const char *link : {"to-old.raw", "to-new.raw"}) {
+        ASSERT_EQ(render({"--seed", "1", "--silent", "--frames", "2", "--raw", scratch / link}), 0)
+            << link;
+        EXPECT_TRUE(fs::is_symlink(scratch / link)) << link << " was replaced";
+        EXPECT_EQ(fs::file_size(scratch / link), 2u * 4 * kScreenPixels) << link;
+    }
+    EXPECT_EQ(fs::file_size(scratch / "real/new.raw"), 2u * 4 * kScreenPixels);
+    EXPECT_EQ(partFiles(scratch.dir), std::vector<std::string>{});
+}
+
+// Every name the file system takes is written, up to its limit; one past it is refused.
+TEST(Render, LongNamesUpToTheLimitAreWritten) {
+    Scratch scratch;
+    const long limit = pathconf(scratch.dir.c_str(), _PC_NAME_MAX);
+    ASSERT_GT(limit, 16);
+    for (long length : {limit - 10, limit - 5, limit - 1, limit}) {
+        const std::string name = std::string(size_t(length) - 4, 'n') + ".raw";
+        int code = 0;
+        const std::string said = renderSaying(
+            {"--seed", "1", "--silent", "--frames", "1", "--raw", scratch / name}, code);
+        EXPECT_EQ(code, 0) << length << " characters: " << said;
+        EXPECT_TRUE(fs::exists(scratch / name)) << length << " characters";
+    }
+    int code = 0;
+    const std::string said = renderSaying({"--seed", "1", "--silent", "--frames", "1", "--raw",
+                                           scratch / std::string(size_t(limit) + 1, 'x')},
+                                          code);
+    EXPECT_EQ(code, 2);
+    EXPECT_NE(said.find(std::strerror(ENAMETOOLONG)), std::string::npos) << said;
+    EXPECT_EQ(partFiles(scratch.dir), std::vector<std::string>{});
+}
+
+// A temporary name is cut to the limit at a character's start, never inside one.
+TEST(Render, TemporaryNamesFitTheLimit) {
+    const std::string suffix = ".part-" + std::to_string(getpid());
+    const std::string e = "\xC3\xA9";  // two bytes in UTF-8
+    const struct {
+        std::string target;
+        size_t limit;
+        std::string want;
+    } cases[] = {
+        {"dir/a.raw", 255, "dir/a.raw" + suffix},
+        {std::string(250, 'a'), 255, std::string(255 - suffix.size(), 'a') + suffix},
+        {"d/" + std::string(10, 'a') + e + e, 13 + suffix.size(),
+         "d/" + std::string(10, 'a') + e + suffix},
+    };
+    for (const auto &c : cases) EXPECT_EQ(temporaryName(c.target, c.limit, 0), c.want) << c.target;
+    EXPECT_EQ(temporaryName("a", 255, 3), "a" + suffix + "-3");
+}
+
+// A full disk is said as the system says it, for every kind of output, and only finished PNGs
+// stay, as many as the message says. It needs a small file system of its own, a 4 MB tmpfs, and
+// the right to mount one; without that the test says so and is skipped.
+TEST(Render, AFullDiskIsSaidAsSuch) {
+    Scratch scratch;
+    const std::string disk = scratch / "disk";
+    fs::create_directories(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "cannot mount a 4 MB tmpfs at " << disk << " (" << std::strerror(errno)
+                     << "), so no full disk here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    for (const char *output : {"--png", "--y4m", "--raw", "--dump-spectrum"}) {
+        const std::string target = disk + "/out";
+        int code = 0;
+        const std::string said = renderSaying({"--seed", "1", "--silent", output, target}, code);
+        EXPECT_EQ(code, 2) << output;
+        EXPECT_NE(said.find(std::strerror(ENOSPC)), std::string::npos) << output << ": " << said;
+        EXPECT_EQ(partFiles(disk), std::vector<std::string>{}) << output;
+        if (std::string(output) == "--png") {
+            size_t pngs = 0;
+            for (const auto &entry : fs::directory_iterator(target))
+                pngs += entry.is_regular_file();
+            EXPECT_GT(pngs, 0u);
+            EXPECT_NE(said.find("kept " + std::to_string(pngs) + " finished PNGs in " + target),
+                      std::string::npos)
+                << said;
+        } else {
+            EXPECT_FALSE(fs::exists(target)) << output << " left a half-written file";
+        }
+        fs::remove_all(target);
+    }
 }

@@ -4,6 +4,12 @@
 
 #include <vorbis/vorbisfile.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -90,17 +96,45 @@ bool decoderSeek(VorbisMusic &m, int64_t target) {
     return false;
 }
 
+// Opens path for reading: a missing or unreadable file is told apart from one that is not
+// Vorbis. On POSIX the open does not block (a FIFO without a writer would wait for one), and
+// anything but a regular file is refused.
+std::FILE *openMusicFile(const char *path, VorbisOpenError &error) {
+    const auto failed = [&](int why) {
+        error = why == ENOENT ? VorbisOpenError::kMissing : VorbisOpenError::kUnreadable;
+        return nullptr;
+    };
+#ifndef _WIN32
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        error = VorbisOpenError::kNotAFile;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE *file = fdopen(fd, "rb");
+    if (!file) {
+        const int why = errno;
+        close(fd);
+        return failed(why);
+    }
+    return file;
+#else
+    std::FILE *file = std::fopen(path, "rb");
+    return file ? file : failed(errno);
+#endif
+}
+
 }  // namespace
 
-// fopen first, so a missing file is told apart from one that is not Vorbis.
+// The file first, then the decoder on it.
 VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     VorbisOpenError ignored;
     if (!error) error = &ignored;
-    std::FILE *file = std::fopen(path, "rb");
-    if (!file) {
-        *error = errno == ENOENT ? VorbisOpenError::kMissing : VorbisOpenError::kUnreadable;
-        return nullptr;
-    }
+    std::FILE *file = openMusicFile(path, *error);
+    if (!file) return nullptr;
     auto *music = new (std::nothrow) VorbisMusic;
     const int opened =
         music ? ov_open_callbacks(file, &music->file, nullptr, 0, OV_CALLBACKS_DEFAULT) : OV_EREAD;
@@ -136,6 +170,8 @@ const char *vorbisOpenErrorText(VorbisOpenError error) {
         return "no such file";
     case VorbisOpenError::kUnreadable:
         return "cannot be read";
+    case VorbisOpenError::kNotAFile:
+        return "not a regular file";
     case VorbisOpenError::kNotVorbis:
         return "not Ogg Vorbis";
     case VorbisOpenError::kUnsupportedRate:

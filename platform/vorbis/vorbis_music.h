@@ -9,7 +9,14 @@
 struct VorbisMusic;  // the open file, its current link and the rate converter
 
 // Why a file did not open.
-enum class VorbisOpenError { kNone, kMissing, kUnreadable, kNotVorbis, kUnsupportedRate };
+enum class VorbisOpenError {
+    kNone,
+    kMissing,
+    kUnreadable,
+    kNotAFile,  // a FIFO, a device or a folder: never waited on
+    kNotVorbis,
+    kUnsupportedRate
+};
 
 // The first link's own format, and how many links the file chains.
 struct VorbisMusicSource {
@@ -19,7 +26,8 @@ struct VorbisMusicSource {
 };
 
 // Opens path for streaming (nothing is decoded yet); nullptr, with the reason in *error when
-// given, when it is missing, unreadable, not Ogg Vorbis or at a rate outside 1-384 kHz.
+// given, when it is missing, unreadable, not a regular file, not Ogg Vorbis or at a rate
+// outside 1-384 kHz. A FIFO is refused at once, not waited on.
 VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error = nullptr);
 
 // A short English text for an open error.

@@ -9,7 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -181,6 +188,13 @@ auto text(std::string bytes) {
     return [=](const std::string &path) { return writeBytes(path, bytes); };
 }
 
+// A folder opens on POSIX and is then refused for what it is; Windows refuses to open it.
+#ifdef _WIN32
+constexpr const char *kFolderSays = "cannot be read";
+#else
+constexpr const char *kFolderSays = "not a regular file";
+#endif
+
 INSTANTIATE_TEST_SUITE_P(
     Audio, File,
     testing::Values(FileCase{"stereo", tone(44100, 2, 100), "", 100},
@@ -198,7 +212,35 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"no samples", tone(44100, 2, 5, 0.0), "no sound in it"},
                     FileCase{"a folder",
                              [](auto &path) { return std::filesystem::create_directory(path); },
-                             "cannot be read"}));
+                             kFolderSays}));
+#ifndef _WIN32
+// A FIFO nobody writes to is refused at once with the same one line: the show opens its music
+// before its dialog, and must not wait there. Were the open to wait, the guard gives it a
+// writer after 20 s, so the test fails instead of hanging.
+TEST_F(Audio, AFifoIsRefusedWithoutWaitingForAWriter) {
+    const std::string path = dir.file("music.ogg");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    Layer layer;
+    ASSERT_TRUE(layer.init());
+    std::atomic<bool> returned{false};
+    std::thread guard([&] {
+        if (waitFor([&] { return returned.load(); })) return;
+        while (!returned) {  // until the waiting open has its writer
+            const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) close(writer);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    testing::internal::CaptureStderr();
+    const uint32_t handle = layer.open(path);
+    returned = true;
+    const std::string said = testing::internal::GetCapturedStderr();
+    guard.join();
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said: " << said;
+    EXPECT_NE(said.find(path + ": not a regular file"), std::string::npos) << "said: " << said;
+}
+#endif
 
 // ---------------------------------------------------------------- volume and output
 

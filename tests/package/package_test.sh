@@ -30,7 +30,7 @@ done
 
 [ "$(dpkg-deb -f "$deb" Package)" = glaxen ] || fail "the package is not called glaxen"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libsdl2-2.0-0 libvorbisfile3 libpng16-16 libkissfft-float; do
+for library in libsdl2-2.0-0 libvorbisfile3 libkissfft-float libdeflate0; do
     grep -q "$library" <<<"$depends" || fail "Depends does not name $library: $depends"
 done
 
