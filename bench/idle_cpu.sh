@@ -1,66 +1,35 @@
 #!/usr/bin/env bash
-# CPU benchmark: the share of one core the show uses over SECONDS, from /proc (user and system
-# time against the time that passed): presenting full screen under Xvfb with a window manager,
-# inactive (another window has the focus), and with no display at all.
-# Usage: idle_cpu.sh GLAXEN [SECONDS]
+# CPU benchmark: the share of one core the show uses over SECONDS, from /proc: presenting full
+# screen under Xvfb with a window manager, inactive (another window has the focus), and with no
+# display at all. Uses the end-to-end tests' helpers. Usage: idle_cpu.sh GLAXEN [SECONDS]
 set -u
 glaxen=$(realpath "$1")
 seconds=${2:-5}
-work=$(mktemp -d /tmp/glaxen-idle.XXXXXX)
-app= other= wm= xvfb=
-trap 'kill $app $other $wm $xvfb 2>/dev/null; wait $app $other $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+scenario=idle_cpu
+source "$(dirname "$(realpath "$0")")/../tests/e2e/e2e_lib.sh"
 cp "$(dirname "$glaxen")"/*.ogg "$work/" 2>/dev/null
 
-# Share of a core process $1 uses over the next $seconds seconds.
-share() {
-    local hz ticks0 ticks1 wall0 wall1
-    hz=$(getconf CLK_TCK)
-    ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
-    ticks0=$(ticks "$1") wall0=$(date +%s%N)
-    sleep "$seconds"
-    ticks1=$(ticks "$1") wall1=$(date +%s%N)
-    awk -v t=$((ticks1 - ticks0)) -v w=$((wall1 - wall0)) -v hz="$hz" \
-        'BEGIN { printf "%.3f", t / hz / (w / 1e9) }'
-}
+# True once a visible window of class glaxen is up; sets window.
+glaxen_window() { window=$(xdotool search --onlyvisible --class '^glaxen$' 2>/dev/null | tail -1); [ -n "$window" ]; }
 
-# The visible window of the given name or class pattern, waiting up to 10 s.
-window() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible "$1" "$2" 2>/dev/null | tail -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolock -nolisten tcp -nolisten unix >"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
-evilwm -fn fixed >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-
+start_display 1024x768x24 wm
 (cd "$work" && exec env SDL_AUDIODRIVER=dummy "$glaxen") >/dev/null 2>&1 &
-app=$!
-dialog=$(window --class '^glaxen$') || { echo "no dialog"; exit 1; }
-xdotool windowfocus --sync "$dialog" key Return 2>/dev/null
+app_pid=$!
+wait_until 10 "the dialog" glaxen_window
+xdotool windowfocus --sync "$window" key Return 2>/dev/null
 sleep 3  # the show's window up and presenting
-echo "cpu_presenting: $(share $app)"
+cpu_share "$app_pid" "$seconds" && echo "cpu_presenting: $share"
 xmessage -geometry +0+0 "another window" >/dev/null 2>&1 &
-other=$!
-xdotool windowfocus "$(window --name '^xmessage$')" 2>/dev/null
+xmessage_up() { window=$(xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | tail -1); [ -n "$window" ]; }
+wait_until 10 "another window" xmessage_up
+xdotool windowfocus "$window" 2>/dev/null
 sleep 1
-echo "cpu_inactive: $(share $app)"
-kill $app
-wait $app
+cpu_share "$app_pid" "$seconds" && echo "cpu_inactive: $share"
+kill "$app_pid"
+wait "$app_pid"
 
 (cd "$work" && exec env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy "$glaxen") \
     >/dev/null 2>&1 &
-app=$!
+app_pid=$!
 sleep 2  # past the start-up
-echo "cpu_no_display: $(share $app)"
+cpu_share "$app_pid" "$seconds" && echo "cpu_no_display: $share"

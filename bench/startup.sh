@@ -1,24 +1,15 @@
 #!/usr/bin/env bash
 # Start-up benchmark: under Xvfb with a small window manager, the time from launching the show
 # to its dialog on screen, and from Return to the first frame on screen. Runs RUNS times and
-# prints each run and the medians. Usage: startup.sh GLAXEN PROBE [RUNS]
+# prints each run and the medians; uses the end-to-end tests' helpers.
+# Usage: startup.sh GLAXEN PROBE [RUNS]
 set -u
 glaxen=$(realpath "$1")
 probe=$(realpath "$2")
 runs=${3:-7}
-work=$(mktemp -d /tmp/glaxen-startup.XXXXXX)
-trap 'kill $wm $xvfb 2>/dev/null; wait $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolock -nolisten tcp -nolisten unix >"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
-evilwm -fn fixed >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 300); do  # until the window manager's check window is up
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+scenario=startup
+source "$(dirname "$(realpath "$0")")/../tests/e2e/e2e_lib.sh"
+start_display 1024x768x24 wm
 cp "$(dirname "$glaxen")"/*.ogg "$work/" 2>/dev/null
 
 dialogs=()

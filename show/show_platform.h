@@ -53,5 +53,15 @@ struct ShowPlatform {
     ShowAudio audio;
 };
 
+// The handle after last: handles count up, so a stale one never matches again, and skip 0.
+constexpr uint32_t nextAudioHandle(uint32_t last) {
+    return last + 1 == 0 ? 1 : last + 1;
+}
+
+// The output gain of a volume of 0-100 (more is full volume).
+constexpr float audioVolumeGain(uint32_t volume) {
+    return static_cast<float>(volume < 100 ? volume : 100) / 100.0f;
+}
+
 constexpr uint32_t kAudioVersion = 0x10002;          // the interface version the show expects
 constexpr uint32_t kAudioDataFft2048 = 0x80000002u;  // channelGetData: 1024-bin spectrum

@@ -145,7 +145,7 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
                      empty ? "no sound in it" : vorbisOpenErrorText(error));
         return 0;
     }
-    audio.lastHandle = audio.lastHandle + 1 == 0 ? 1 : audio.lastHandle + 1;
+    audio.lastHandle = nextAudioHandle(audio.lastHandle);
     audio.handle = audio.lastHandle;
     return audio.handle;
 }
@@ -153,7 +153,7 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
 // Output volume 0-100; the spectrum is of the stream, so it does not change.
 bool audioSetVolume(void *user, uint32_t volume) {
     Sdl2Audio &audio = audioOf(user);
-    const float gain = static_cast<float>(std::min<uint32_t>(volume, 100)) / 100.0f;
+    const float gain = audioVolumeGain(volume);
     if (!audio.device) {
         audio.gain = gain;
         return false;

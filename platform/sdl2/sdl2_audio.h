@@ -30,7 +30,7 @@ struct Sdl2Audio {
     std::vector<float> window;  // the stereo frames of one spectrum read, copied under the lock
     std::vector<float> mono;    // the same, mixed to one channel
     uint32_t handle = 0;        // the stream's handle; 0 for none
-    uint32_t lastHandle = 0;    // handles count up, so a stale one never matches again
+    uint32_t lastHandle = 0;    // the latest handle given (see nextAudioHandle)
 
     // Shared with the audio thread
     SDL_AudioSpec obtained{};  // what the device gave

@@ -104,7 +104,7 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
         std::fprintf(stderr, "glaxen: cannot play %s: %s; the show runs silent\n", file, why);
         return 0;
     }
-    audio.lastHandle = audio.lastHandle + 1 == 0 ? 1 : audio.lastHandle + 1;
+    audio.lastHandle = nextAudioHandle(audio.lastHandle);
     audio.handle = audio.lastHandle;
     return audio.handle;
 }
@@ -112,7 +112,7 @@ uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t,
 // Output volume 0-100; the spectrum is of the stream, so it does not change.
 bool audioSetVolume(void *user, uint32_t volume) {
     WebAudio &audio = audioOf(user);
-    audio.gain = static_cast<float>(std::min<uint32_t>(volume, 100)) / 100.0f;
+    audio.gain = audioVolumeGain(volume);
     if (audio.open) browserAudioSetGain(audio.gain);
     return audio.open;
 }

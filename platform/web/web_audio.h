@@ -18,7 +18,7 @@ struct WebAudio {
     std::vector<float> window;       // the stereo frames of one spectrum read
     std::vector<float> mono;         // the same, mixed to one channel
     uint32_t handle = 0;             // the stream's handle; 0 for none
-    uint32_t lastHandle = 0;         // handles count up, so a stale one never matches again
+    uint32_t lastHandle = 0;         // the latest handle given (see nextAudioHandle)
     float gain = 1.0f;               // output volume; the spectrum ignores it
     bool played = false;             // the stream has been started
 };

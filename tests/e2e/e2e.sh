@@ -66,6 +66,21 @@ escape_ends_it() {
     [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
 }
 
+# A polite kill ends the show with exit code 0.
+term_ends_it() {
+    kill -TERM "$app_pid"
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "a polite kill gave exit code $exit_code"
+}
+
+# The full-screen frame's letterbox bars, top and bottom, are black on the screenshot "show".
+bars_black() {
+    measure show "$fx" "$fy" "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the top letterbox bar is not black (lit=$lit)"
+    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
+    holds "$lit" "<" 0.02 || fail "the bottom letterbox bar is not black (lit=$lit)"
+}
+
 # Dialog up, Return, the show's full-screen window up.
 start_to_show() {
     start_show "${1:-}"
@@ -228,9 +243,7 @@ no_display_rests() {
     cpu_share "$app_pid" 5
     holds "$share" "<" 0.25 ||
         fail "with no display the show used $share of a core over 5 s (resting, a few hundredths)"
-    kill -TERM "$app_pid"
-    wait_exit 15
-    [ "$exit_code" = 0 ] || fail "a polite kill gave exit code $exit_code"
+    term_ends_it
     echo "ok: no display, $share of a core; ended with 0"
 }
 
@@ -254,10 +267,7 @@ no_window_manager() {
     start_display 1024x768x24
     start_to_show
     expect_picture
-    measure show "$fx" "$fy" "$fw" $((bar - 4))
-    holds "$lit" "<" 0.02 || fail "the top letterbox bar is not black (lit=$lit)"
-    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
-    holds "$lit" "<" 0.02 || fail "the bottom letterbox bar is not black (lit=$lit)"
+    bars_black
     measure show "$fx" $((fy + bar + 4)) "$fw" 40
     holds "$lit" ">" 0.3 || fail "the picture below the top bar is dark (lit=$lit)"
     measure show "$fx" $((fy + fh - bar - 44)) "$fw" 40
@@ -366,10 +376,7 @@ on_weston() {
     expect_picture
     show_ended && fail "the show ended after Return: $(tail -1 "$work/app.log")"
     local picture=$lit
-    measure show "$fx" "$fy" "$fw" $((bar - 4))
-    holds "$lit" "<" 0.02 || fail "the top letterbox bar is not black (lit=$lit)"
-    measure show "$fx" $((fy + fh - bar + 4)) "$fw" $((bar - 4))
-    holds "$lit" "<" 0.02 || fail "the bottom letterbox bar is not black (lit=$lit)"
+    bars_black
     key_to_show Escape
     wait_exit 15
     [ "$exit_code" = 0 ] || fail "Escape gave exit code $exit_code"
@@ -386,9 +393,7 @@ wayland_without_seat() {
     start_show
     wait_until 30 "the line that the Wayland display cannot be used" \
         grep -q "Wayland display has no wl_seat" "$work/app.log"
-    kill -TERM "$app_pid"
-    wait_exit 15
-    [ "$exit_code" = 0 ] || fail "a polite kill gave exit code $exit_code"
+    term_ends_it
     echo "ok: $(show_lines)"
 }
 

@@ -107,17 +107,15 @@ for (const [name, noWebAudio, line] of [
   ['without Web Audio', true, 'glaxen: no audio device; the show runs silent'],
 ]) {
   test(`${name} the show runs silent, with one console line`, async () => {
-    const page = await browser.newPage({ viewport: { width: 800, height: 640 } });
-    const console = [];
-    page.on('console', (message) => console.push(message.text()));
-    if (noWebAudio) await page.addInitScript(() => { delete globalThis.AudioContext; delete globalThis.webkitAudioContext; });
-    await page.goto((noWebAudio ? server : silentServer).url);
+    const removeWebAudio = () => { delete globalThis.AudioContext; delete globalThis.webkitAudioContext; };
+    const { page, console } = await openPage(browser, (noWebAudio ? server : silentServer).url, undefined,
+      noWebAudio ? removeWebAudio : null);
     await pageReady(page);
     const shot = name.replaceAll(' ', '-');
     await waitUntil(30, 'the dialog', () => dialogShown(page, `dialog-${shot}`));
     await page.keyboard.press('Enter');
     await waitUntil(30, 'the silent show\'s picture', () => pictureShown(page, `show-${shot}`));
-    assert.deepEqual(console.filter((text) => text.startsWith('glaxen:')), [line]);
+    assert.deepEqual(console.map((m) => m.text).filter((text) => text.startsWith('glaxen:')), [line]);
     assert.equal(await spectrumPeak(page), 0, 'a spectrum without music');
     await page.close();
   });

@@ -33,23 +33,11 @@ async function renderedFrames(spectrumOptions, from, to) {
     ['--seed', String(kSeed), ...spectrumOptions, '--from', from, '--to', to, '--raw', '-'],
     { stdio: ['ignore', 'pipe', 'inherit'] });
   const kept = new Map();
-  let frame = null, filled = 0, k = null;
+  let pending = Buffer.alloc(0), k = firstFrame(from);
   for await (const chunk of child.stdout) {
-    for (let at = 0; at < chunk.length;) {
-      if (frame === null) {
-        frame = Buffer.alloc(kFrameBytes);
-        filled = 0;
-      }
-      const take = Math.min(chunk.length - at, kFrameBytes - filled);
-      chunk.copy(frame, filled, at, at + take);
-      filled += take;
-      at += take;
-      if (filled === kFrameBytes) {
-        k = k === null ? firstFrame(from) : k + 1;
-        if (kCaptures.includes(k)) kept.set(k, frame);
-        frame = null;
-      }
-    }
+    pending = Buffer.concat([pending, chunk]);
+    for (; pending.length >= kFrameBytes; ++k, pending = pending.subarray(kFrameBytes))
+      if (kCaptures.includes(k)) kept.set(k, Buffer.from(pending.subarray(0, kFrameBytes)));
   }
   const code = await new Promise((resolve) => child.on('close', resolve));
   assert.equal(code, 0, 'glaxen-render failed');

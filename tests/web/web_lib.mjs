@@ -39,9 +39,10 @@ export function launch() {
 }
 
 // A page at the size given, in a context of its own (other tabs may join it), with everything it
-// says on its console kept.
-export async function openPage(browser, url, viewport = { width: 800, height: 640 }) {
+// says on its console kept; init runs in the page before its own scripts.
+export async function openPage(browser, url, viewport = { width: 800, height: 640 }, init = null) {
   const page = await (await browser.newContext({ viewport })).newPage();
+  if (init) await page.addInitScript(init);
   const console = [];
   page.on('console', (message) => console.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => console.push({ type: 'pageerror', text: error.message }));
