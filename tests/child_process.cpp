@@ -102,12 +102,13 @@ bool waitForSaid(Child &child, const std::string &text, double seconds) {
                      seconds);
 }
 
-// FIONREAD against the pipe's size.
+// What FIONREAD says.
 int pending(int fd) {
     int bytes = 0;
     return ioctl(fd, FIONREAD, &bytes) == 0 ? bytes : -1;
 }
 
+// Pending bytes against the pipe's size.
 bool pipeFull(int fd) {
     return pending(fd) >= fcntl(fd, F_GETPIPE_SZ);
 }
