@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -134,40 +133,38 @@ TEST(RenderProcess, ABrokenPipeRemovesTheOtherOutputs) {
     EXPECT_EQ(scratch.names(), Names{}) << "left behind";
 }
 
-// Each signal, sent while the run is blocked on a FIFO or a pipe nobody reads, ends it with
-// 128 + N and removes every unfinished output.
+// Each signal, sent while the run is blocked on a full FIFO, on a full pipe (`... --raw - |
+// sleep 12`) or on a FIFO nobody opened to read, ends it with 128 + N and removes every
+// unfinished output.
 TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, -SIGTERM}) {
-        const bool toPipe = signal < 0;  // `... --raw - | sleep 12`
-        signal = std::abs(signal);
+    enum Block { kFullFifo, kFullPipe, kNoReader };
+    const std::pair<int, Block> cases[] = {{SIGINT, kFullFifo},  {SIGTERM, kFullFifo},
+                                           {SIGHUP, kFullFifo},  {SIGQUIT, kFullFifo},
+                                           {SIGTERM, kFullPipe}, {SIGINT, kNoReader}};
+    const char *blockedOn[] = {"a full FIFO", "a full pipe", "a FIFO with no reader"};
+    for (const auto &[signal, block] : cases) {
         const std::string name = std::string("SIG") + sigabbrev_np(signal);
-        const std::string shown = name + (toPipe ? " on a pipe" : " on a FIFO");
+        const std::string shown = name + " blocked on " + blockedOn[block];
         Scratch scratch;
-        const int reader = toPipe ? -1 : fifoReader(scratch / "raw.fifo");
-        ASSERT_TRUE(toPipe || reader >= 0) << shown;
+        const int reader = block == kFullFifo ? fifoReader(scratch / "raw.fifo") : -1;
+        ASSERT_TRUE(block != kFullFifo || reader >= 0) << shown;
+        ASSERT_TRUE(block != kNoReader || mkfifo((scratch / "raw.fifo").c_str(), 0600) == 0);
         Child child = render(std::string("--silent --y4m @a --dump-spectrum @b --raw ") +
-                                 (toPipe ? "-" : "@raw.fifo"),
-                             scratch, toPipe ? ChildOutput::kPipe : ChildOutput::kNull);
-        ASSERT_TRUE(waitUntil([&] { return pipeFull(toPipe ? child.output : reader); }, kBound))
-            << shown << ": waiting for the renderer to fill its output";
+                                 (block == kFullPipe ? "-" : "@raw.fifo"),
+                             scratch, block == kFullPipe ? ChildOutput::kPipe : ChildOutput::kNull);
+        ASSERT_TRUE(
+            block == kNoReader
+                ? waitForSaid(child, "waiting for a reader of", kBound)
+                : waitUntil([&] { return pipeFull(reader < 0 ? child.output : reader); }, kBound))
+            << shown << ": waiting for the renderer to block";
         kill(child.pid, signal);
-        ASSERT_TRUE(waitForExit(child, kBound)) << shown << ": still running, blocked";
+        ASSERT_TRUE(waitForExit(child, kBound)) << shown << ": still running";
         EXPECT_EQ(child.exitCode, 128 + signal) << shown << ": " << child.said;
-        EXPECT_NE(child.said.find("stopped by " + name), std::string::npos) << shown << child.said;
-        EXPECT_EQ(scratch.names(), toPipe ? Names{} : Names{"raw.fifo"}) << shown;
+        EXPECT_NE(child.said.find("stopped by " + name), std::string::npos)
+            << shown << ": " << child.said;
+        EXPECT_EQ(scratch.names(), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
         if (reader >= 0) close(reader);
     }
-}
-
-// Ctrl-C ends a wait for a FIFO's reader.
-TEST(RenderProcess, CtrlCEndsAWaitForAReader) {
-    Scratch scratch;
-    ASSERT_EQ(mkfifo((scratch / "fifo").c_str(), 0600), 0);
-    Child child = render("--silent --raw @fifo", scratch);
-    ASSERT_TRUE(waitForSaid(child, "waiting for a reader of", kBound)) << child.said;
-    kill(child.pid, SIGINT);
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still waiting for a reader after Ctrl-C";
-    EXPECT_EQ(child.exitCode, 128 + SIGINT) << child.said;
 }
 
 // An interrupted --png run keeps the PNGs it finished, and says how many.
