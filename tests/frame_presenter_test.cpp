@@ -125,23 +125,6 @@ TEST(FramePresenter, WindowedOpenHasNoModeNoCursorAndNoClearingPasses) {
     EXPECT_EQ(r.calls, want);
 }
 
-// A 24-bit mode: convertPixels24, and clearing passes of 1920 bytes per row.
-TEST(FramePresenter, TwentyFourBitDisplay) {
-    RecordingDevice r;
-    r.modeBits = 24;
-    r.displayFormat = {true, 24, 3};
-    r.pitch = 2048;
-    FramePresenter p = presenterOver(r);
-    ASSERT_EQ(presenterOpen(p, "", W, H, true), 1);
-    EXPECT_EQ(p.converter, convertPixels24);
-    for (int y = 0; y < H; ++y) {
-        const uint8_t *row = &r.target[size_t(y) * 2048];
-        ASSERT_TRUE(std::all_of(row, row + 1920, [](uint8_t b) { return b == 0; })) << "row " << y;
-        ASSERT_TRUE(std::all_of(row + 1920, row + 2048, [](uint8_t b) { return b == 0xEE; }))
-            << "row " << y << " cleared past width x 3 bytes";
-    }
-}
-
 // Pitch 2560: one converter call per frame; pitch 4096: one per row, each at its row.
 TEST(FramePresenter, PitchDecidesHowManyConverterCalls) {
     const std::vector<Pixel> frame = testFrame();
@@ -165,28 +148,41 @@ TEST(FramePresenter, PitchDecidesHowManyConverterCalls) {
 }
 
 // The display's bit count alone picks the converter; a 16-bit display with 5-5-5 masks is
-// written as 5-6-5. Palette-indexed and unsupported formats make open fail.
+// written as 5-6-5. Palette-indexed and unsupported formats make open fail. The clearing passes
+// zero the mode's bytes of each row, before the format is asked for.
 TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
     const struct {
         DisplayFormat format;
         int wantOpen;
         PixelConverter want;
         std::string wantFailure;
+        int wantCleared;
     } cases[] = {
-        {{true, 32, 4}, 1, copyPixels32, "(none)"},
-        {{true, 24, 3}, 1, convertPixels24, "(none)"},
-        {{true, 16, 2}, 1, convertPixels16, "(none)"},
-        {{true, 15, 2}, 1, convertPixels15, "(none)"},
-        {{false, 8, 1}, 0, nullptr, "the display's colours are palette-indexed"},
-        {{true, 8, 1}, 0, nullptr, "no pixel converter for the display's format"},
+        {{true, 32, 4}, 1, copyPixels32, "(none)", 2560},
+        {{true, 24, 3}, 1, convertPixels24, "(none)", 1920},
+        {{true, 16, 2}, 1, convertPixels16, "(none)", 1280},
+        {{true, 15, 2}, 1, convertPixels15, "(none)", 1280},
+        {{false, 8, 1}, 0, nullptr, "the display's colours are palette-indexed", 640},
+        {{true, 8, 1}, 0, nullptr, "no pixel converter for the display's format", 640},
     };
     for (const auto &c : cases) {
         RecordingDevice r;
         r.displayFormat = c.format;
+        r.modeBits = c.format.bitCount;
+        r.pitch = 4096;
         FramePresenter p = presenterOver(r);
-        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.wantOpen) << c.format.bitCount << " bits";
-        EXPECT_EQ(p.converter, c.want) << c.format.bitCount << " bits";
-        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << c.format.bitCount << " bits";
+        const int bits = c.format.bitCount;
+        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.wantOpen) << bits << " bits";
+        EXPECT_EQ(p.converter, c.want) << bits << " bits";
+        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << bits << " bits";
+        for (int y = 0; y < H; ++y) {
+            const uint8_t *row = &r.target[size_t(y) * r.pitch];
+            ASSERT_TRUE(std::all_of(row, row + c.wantCleared, [](uint8_t b) { return b == 0; }))
+                << bits << " bits: row " << y << " not cleared";
+            ASSERT_TRUE(std::all_of(row + c.wantCleared, row + r.pitch,
+                                    [](uint8_t b) { return b == 0xEE; }))
+                << bits << " bits: row " << y << " cleared past " << c.wantCleared << " bytes";
+        }
     }
 }
 
@@ -232,7 +228,7 @@ TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
     }
 }
 
-// The cursor is hidden once by a full-screen open and shown once by close.
+// The cursor is hidden once by a full-screen open and shown once by close, which releases all.
 TEST(FramePresenter, CursorHiddenOnceShownOnce) {
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
@@ -247,78 +243,58 @@ TEST(FramePresenter, CursorHiddenOnceShownOnce) {
                                               "unregisterClass", "showCursor", "unloadDisplay"}));
 }
 
-// Full screen and inactive: present only waits for the display, frame after frame; active
-// again, it restores and shows.
-TEST(FramePresenter, InactiveFullScreenSkipsFramesThenRestores) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    ASSERT_EQ(presenterOpen(p, "", W, H, true), 1);
+// After an open, window events and then a present: what reaches the device, and whether the
+// frame was written. Full screen and inactive only waits for the display; active again, it
+// restores; a window goes on presenting; a repaint shows a window's frame again only; a close
+// request is kept for the show's poll.
+TEST(FramePresenter, WindowEventsAndPresent) {
+    using E = WindowEvent;
+    const struct {
+        const char *name;
+        bool fullscreen;
+        std::vector<WindowEvent> events;
+        const char *failAt;
+        int presents;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"inactive full screen", true, {E::kDeactivated}, "", 2, {"waitFrame", "waitFrame"}},
+        {"active again",
+         true,
+         {E::kDeactivated, E::kActivated},
+         "",
+         1,
+         {"restore", "lock", "unlock", "show"}},
+        {"inactive window", false, {E::kDeactivated}, "", 1, {"lock", "unlock", "show"}},
+        {"failed lock", false, {}, "lock", 1, {"lock", "waitFrame"}},
+        {"window repaint", false, {E::kRepaint}, "", 0, {"show"}},
+        {"full-screen repaint", true, {E::kRepaint}, "", 0, {}},
+        {"close request", false, {E::kCloseRequested}, "", 0, {}},
+    };
     const std::vector<Pixel> frame = testFrame();
-    r.calls.clear();
-    presenterWindowEvent(p, WindowEvent::kDeactivated);
-    r.lost = true;  // the display was taken away meanwhile
-    presenterPresent(p, frame.data());
-    presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"waitFrame", "waitFrame"}))
-        << "an inactive full-screen present did more than wait for the display";
-    r.calls.clear();
-    presenterWindowEvent(p, WindowEvent::kActivated);
-    presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"restore", "lock", "unlock", "show"}));
-    EXPECT_EQ(std::memcmp(r.target.data(), frame.data(), frame.size() * 4), 0);
-}
-
-TEST(FramePresenter, InactiveWindowGoesOnPresenting) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    ASSERT_EQ(presenterOpen(p, "", W, H, false), 1);
-    presenterWindowEvent(p, WindowEvent::kDeactivated);
-    r.calls.clear();
-    const std::vector<Pixel> frame = testFrame();
-    presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"lock", "unlock", "show"}))
-        << "a window shows its frames and leaves the pace to its display";
-}
-
-// A failed lock writes nothing and shows nothing; the display frame is waited for instead.
-TEST(FramePresenter, FailedLockWritesNothing) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    ASSERT_EQ(presenterOpen(p, "", W, H, false), 1);
-    r.failAt = "lock";
-    r.calls.clear();
-    const std::vector<Pixel> frame = testFrame();
-    presenterPresent(p, frame.data());
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"lock", "waitFrame"}));
-    EXPECT_EQ(r.target[0], 0xEE);
-}
-
-// A repaint shows a window's latest frame again; full screen leaves it to the next present,
-// and nothing is shown before a successful open.
-TEST(FramePresenter, RepaintShowsAWindowAgainOnly) {
-    for (const bool fullscreen : {false, true}) {
+    for (const auto &c : cases) {
         RecordingDevice r;
         FramePresenter p = presenterOver(r);
-        presenterWindowEvent(p, WindowEvent::kRepaint);
-        EXPECT_TRUE(r.calls.empty()) << "before open";
-        ASSERT_EQ(presenterOpen(p, "", W, H, fullscreen), 1);
+        ASSERT_EQ(presenterOpen(p, "", W, H, c.fullscreen), 1) << c.name;
+        const std::vector<uint8_t> opened = r.target;
         r.calls.clear();
-        presenterWindowEvent(p, WindowEvent::kRepaint);
-        EXPECT_EQ(r.calls,
-                  fullscreen ? std::vector<std::string>{} : std::vector<std::string>{"show"})
-            << (fullscreen ? "full screen" : "windowed");
+        r.lost = c.fullscreen;  // the display may have been taken away meanwhile
+        r.failAt = c.failAt;
+        for (const WindowEvent e : c.events) presenterWindowEvent(p, e);
+        for (int i = 0; i < c.presents; ++i) presenterPresent(p, frame.data());
+        EXPECT_EQ(r.calls, c.want) << c.name;
+        const bool written = r.count("unlock") > 0;
+        EXPECT_EQ(std::memcmp(r.target.data(),
+                              written ? static_cast<const void *>(frame.data()) : opened.data(),
+                              r.target.size()),
+                  0)
+            << c.name << (written ? ": the frame not written" : ": the target written");
+        EXPECT_EQ(p.quitRequested, c.events == std::vector<WindowEvent>{E::kCloseRequested})
+            << c.name;
     }
-}
-
-// The close request is kept for the show's poll; it does not close anything by itself.
-TEST(FramePresenter, CloseRequestIsKept) {
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
-    presenterOpen(p, "", W, H, false);
-    r.calls.clear();
-    presenterWindowEvent(p, WindowEvent::kCloseRequested);
-    EXPECT_TRUE(p.quitRequested);
-    EXPECT_TRUE(r.calls.empty());
+    presenterWindowEvent(p, WindowEvent::kRepaint);
+    EXPECT_TRUE(r.calls.empty()) << "a repaint before open reached the device";
 }
 
 // A palette-indexed display: open fails, present does nothing, the show still runs to its end.

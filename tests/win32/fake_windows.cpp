@@ -6,14 +6,19 @@
 
 namespace {
 
-// The fakes' log, and the scripted display behind it.
 FakeWindows &fake() {
     return *fakeWindows();
 }
-
-// One log line.
 void log(const std::string &line) {
     fake().calls.push_back(line);
+}
+// Logs the line and gives the answer.
+template <typename T> T logged(const std::string &line, T answer) {
+    log(line);
+    return answer;
+}
+std::string num(long long value) {
+    return std::to_string(value);
 }
 
 // Names for the handles a test knows, hexadecimal for any other.
@@ -33,326 +38,227 @@ std::string hex(unsigned long value) {
 }
 
 std::string rectText(const RECT *r) {
-    return r == nullptr ? "null"
-                        : std::to_string(r->left) + "," + std::to_string(r->top) + "," +
-                              std::to_string(r->right) + "," + std::to_string(r->bottom);
+    return r == nullptr
+               ? "null"
+               : num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
+}
+
+HRESULT notCalledOn(const std::string &object, const char *method) {
+    return logged("unexpected " + object + "." + method, E_NOTIMPL);
 }
 
 const HCURSOR kArrow = reinterpret_cast<HCURSOR>(0x55);
 
 }  // namespace
 
+// A method the code under test must not call: logged as "unexpected <object>.<method>".
+#define FAKE_NOT_CALLED(method, ...)                                                               \
+    HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) override {                                       \
+        return notCalled(#method);                                                                 \
+    }
+
 // ---------------------------------------------------------------- DirectDraw
 
-struct FakeClipper : IDirectDrawClipper {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **) override {
-        return unexpected("QueryInterface");
+struct FakeSurface : IDirectDrawSurface, FakeSurfaceMemory {
+    FakeSurface *attached = nullptr;  // the primary's back buffer
+    HRESULT notCalled(const char *method) { return notCalledOn(name, method); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
+    ULONG STDMETHODCALLTYPE Release() override { return logged(name + ".Release", 0); }
+    HRESULT STDMETHODCALLTYPE Blt(LPRECT to, LPDIRECTDRAWSURFACE from, LPRECT fromRect, DWORD flags,
+                                  LPDDBLTFX fx) override {
+        return logged(name + ".Blt(" + rectText(to) + " from " +
+                          static_cast<FakeSurface *>(from)->name + " " + rectText(fromRect) +
+                          ", flags " + hex(flags) + ", " + nameOf(fx) + ")",
+                      DD_OK);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return unexpected("AddRef"); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        log("clipper.Release");
-        return 0;
+    HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE override, DWORD flags) override {
+        return logged(name + ".Flip(" + nameOf(override) + "," + num(flags) + ")", DD_OK);
     }
-    HRESULT STDMETHODCALLTYPE GetClipList(LPRECT, LPRGNDATA, LPDWORD) override {
-        return unexpected("GetClipList");
-    }
-    HRESULT STDMETHODCALLTYPE GetHWnd(HWND *) override { return unexpected("GetHWnd"); }
-    HRESULT STDMETHODCALLTYPE Initialize(LPDIRECTDRAW, DWORD) override {
-        return unexpected("Initialize");
-    }
-    HRESULT STDMETHODCALLTYPE IsClipListChanged(WINBOOL *) override {
-        return unexpected("IsClipListChanged");
-    }
-    HRESULT STDMETHODCALLTYPE SetClipList(LPRGNDATA, DWORD) override {
-        return unexpected("SetClipList");
-    }
-    HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) override {
-        log("clipper.SetHWnd(" + std::to_string(flags) + "," + nameOf(window) + ")");
+    HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE *s) override {
+        log(name + ".GetAttachedSurface(caps " + hex(caps->dwCaps) + ")");
+        if (fake().fails("GetAttachedSurface") || attached == nullptr) return DDERR_NOTFOUND;
+        *s = attached;
         return DD_OK;
     }
-    static HRESULT unexpected(const char *name) {
-        log(std::string("unexpected clipper.") + name);
-        return E_NOTIMPL;
+    // The scripted format, given only to a record of the right size.
+    HRESULT STDMETHODCALLTYPE GetPixelFormat(LPDDPIXELFORMAT format) override {
+        log(name + ".GetPixelFormat(size " + num(format->dwSize) + ")");
+        if (format->dwSize != sizeof(DDPIXELFORMAT) || fake().fails("GetPixelFormat"))
+            return DDERR_INVALIDPARAMS;
+        const FakeWindows &f = fake();
+        format->dwFlags = f.formatFlags;
+        format->dwRGBBitCount = f.formatBits;
+        format->dwRBitMask = f.redMask;
+        format->dwGBitMask = f.greenMask;
+        format->dwBBitMask = f.blueMask;
+        return DD_OK;
     }
+    HRESULT STDMETHODCALLTYPE IsLost() override {
+        return logged(name + ".IsLost", lost ? DDERR_SURFACELOST : DD_OK);
+    }
+    // The whole memory, when asked for the whole surface with a record of the right size.
+    HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD flags,
+                                   HANDLE event) override {
+        log(name + ".Lock(" + rectText(rect) + ", size " + num(desc->dwSize) + ", flags " +
+            num(flags) + ", " + nameOf(event) + ")");
+        if (fake().fails("Lock") || rect != nullptr || desc->dwSize != sizeof(DDSURFACEDESC))
+            return DDERR_GENERIC;
+        desc->lpSurface = memory.data();
+        desc->lPitch = pitch;
+        return DD_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Restore() override {
+        lost = false;
+        return logged(name + ".Restore", DD_OK);
+    }
+    HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER c) override {
+        const char *which = c == fake().clipper ? "clipper" : "other";
+        return logged(name + ".SetClipper(" + which + ")", DD_OK);
+    }
+    HRESULT STDMETHODCALLTYPE Unlock(LPVOID data) override {
+        const char *which = data == memory.data() ? "the locked memory" : "other";
+        return logged(name + ".Unlock(" + which + ")", DD_OK);
+    }
+    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
+    FAKE_NOT_CALLED(AddAttachedSurface, LPDIRECTDRAWSURFACE)
+    FAKE_NOT_CALLED(AddOverlayDirtyRect, LPRECT)
+    FAKE_NOT_CALLED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
+    FAKE_NOT_CALLED(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD)
+    FAKE_NOT_CALLED(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
+    FAKE_NOT_CALLED(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK)
+    FAKE_NOT_CALLED(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK)
+    FAKE_NOT_CALLED(GetBltStatus, DWORD)
+    FAKE_NOT_CALLED(GetCaps, LPDDSCAPS)
+    FAKE_NOT_CALLED(GetClipper, LPDIRECTDRAWCLIPPER *)
+    FAKE_NOT_CALLED(GetColorKey, DWORD, LPDDCOLORKEY)
+    FAKE_NOT_CALLED(GetDC, HDC *)
+    FAKE_NOT_CALLED(GetFlipStatus, DWORD)
+    FAKE_NOT_CALLED(GetOverlayPosition, LPLONG, LPLONG)
+    FAKE_NOT_CALLED(GetPalette, LPDIRECTDRAWPALETTE *)
+    FAKE_NOT_CALLED(GetSurfaceDesc, LPDDSURFACEDESC)
+    FAKE_NOT_CALLED(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
+    FAKE_NOT_CALLED(ReleaseDC, HDC)
+    FAKE_NOT_CALLED(SetColorKey, DWORD, LPDDCOLORKEY)
+    FAKE_NOT_CALLED(SetOverlayPosition, LONG, LONG)
+    FAKE_NOT_CALLED(SetPalette, LPDIRECTDRAWPALETTE)
+    FAKE_NOT_CALLED(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
+    FAKE_NOT_CALLED(UpdateOverlayDisplay, DWORD)
+    FAKE_NOT_CALLED(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
+};
+
+// A new object, owned by the fake.
+template <typename T> T *made() {
+    auto object = std::make_shared<T>();
+    fake().objects.push_back(object);
+    return object.get();
+}
+
+FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
+    FakeSurface *s = made<FakeSurface>();
+    s->name = name;
+    s->pitch = pitch;
+    s->memory.assign(size_t(pitch) * height, 0xEE);
+    return s;
+}
+
+struct FakeClipper : IDirectDrawClipper {
+    HRESULT notCalled(const char *method) { return notCalledOn("clipper", method); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
+    ULONG STDMETHODCALLTYPE Release() override { return logged("clipper.Release", 0); }
+    HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) override {
+        return logged("clipper.SetHWnd(" + num(flags) + "," + nameOf(window) + ")", DD_OK);
+    }
+    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
+    FAKE_NOT_CALLED(GetClipList, LPRECT, LPRGNDATA, LPDWORD)
+    FAKE_NOT_CALLED(GetHWnd, HWND *)
+    FAKE_NOT_CALLED(Initialize, LPDIRECTDRAW, DWORD)
+    FAKE_NOT_CALLED(IsClipListChanged, WINBOOL *)
+    FAKE_NOT_CALLED(SetClipList, LPRGNDATA, DWORD)
 };
 
 struct FakeDirectDraw : IDirectDraw {
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **) override {
-        return unexpected("QueryInterface");
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return unexpected("AddRef"); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        log("DirectDraw.Release");
-        return 0;
-    }
-    HRESULT STDMETHODCALLTYPE Compact() override { return unexpected("Compact"); }
+    HRESULT notCalled(const char *method) { return notCalledOn("DirectDraw", method); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
+    ULONG STDMETHODCALLTYPE Release() override { return logged("DirectDraw.Release", 0); }
     HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER *clipper,
                                             IUnknown *outer) override {
-        log("CreateClipper(" + std::to_string(flags) + "," + nameOf(outer) + ")");
+        log("CreateClipper(" + num(flags) + "," + nameOf(outer) + ")");
         if (fake().fails("CreateClipper")) return DDERR_GENERIC;
-        fake().clipper = std::make_unique<FakeClipper>();
-        *clipper = fake().clipper.get();
+        *clipper = made<FakeClipper>();
+        fake().clipper = *clipper;
         return DD_OK;
-    }
-    HRESULT STDMETHODCALLTYPE CreatePalette(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE *,
-                                            IUnknown *) override {
-        return unexpected("CreatePalette");
     }
     // A primary (with its back buffer when it is a flip chain) or an offscreen surface.
     HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC d, LPDIRECTDRAWSURFACE *surface,
                                             IUnknown *outer) override {
-        std::string line = "CreateSurface(size " + std::to_string(d->dwSize) + ", flags " +
-                           hex(d->dwFlags) + ", caps " + hex(d->ddsCaps.dwCaps);
+        std::string line = "CreateSurface(size " + num(d->dwSize) + ", flags " + hex(d->dwFlags) +
+                           ", caps " + hex(d->ddsCaps.dwCaps);
         if (d->dwFlags & DDSD_BACKBUFFERCOUNT)
-            line += ", back buffers " + std::to_string(d->dwBackBufferCount);
-        if (d->dwFlags & DDSD_WIDTH)
-            line += ", " + std::to_string(d->dwWidth) + "x" + std::to_string(d->dwHeight);
+            line += ", back buffers " + num(d->dwBackBufferCount);
+        if (d->dwFlags & DDSD_WIDTH) line += ", " + num(d->dwWidth) + "x" + num(d->dwHeight);
         log(line + ", " + nameOf(outer) + ")");
         FakeWindows &f = fake();
         if (f.fails("CreateSurface") ||
             ((d->ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) && !f.videoMemory))
             return DDERR_NODIRECTDRAWHW;
         if (d->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) {
-            f.primary = std::make_unique<FakeSurface>("primary", 0, 0);
-            if (d->ddsCaps.dwCaps & DDSCAPS_FLIP) {
-                f.back = std::make_unique<FakeSurface>("back", f.pitch, 480);
-                f.primary->attached = f.back.get();
-            }
-            *surface = f.primary.get();
+            FakeSurface *primary = madeSurface("primary", 0, 0);
+            if (d->ddsCaps.dwCaps & DDSCAPS_FLIP)
+                f.back = primary->attached = madeSurface("back", f.pitch, 480);
+            f.primary = primary;
+            *surface = primary;
         } else {
-            f.offscreen =
-                std::make_unique<FakeSurface>("offscreen", f.pitch, static_cast<int>(d->dwHeight));
-            *surface = f.offscreen.get();
+            FakeSurface *offscreen = madeSurface("offscreen", f.pitch, int(d->dwHeight));
+            f.offscreen = offscreen;
+            *surface = offscreen;
         }
         return DD_OK;
     }
-    HRESULT STDMETHODCALLTYPE DuplicateSurface(LPDIRECTDRAWSURFACE,
-                                               LPDIRECTDRAWSURFACE *) override {
-        return unexpected("DuplicateSurface");
-    }
-    HRESULT STDMETHODCALLTYPE EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID,
-                                               LPDDENUMMODESCALLBACK) override {
-        return unexpected("EnumDisplayModes");
-    }
-    HRESULT STDMETHODCALLTYPE EnumSurfaces(DWORD, LPDDSURFACEDESC, LPVOID,
-                                           LPDDENUMSURFACESCALLBACK) override {
-        return unexpected("EnumSurfaces");
-    }
-    HRESULT STDMETHODCALLTYPE FlipToGDISurface() override { return unexpected("FlipToGDISurface"); }
-    HRESULT STDMETHODCALLTYPE GetCaps(LPDDCAPS, LPDDCAPS) override { return unexpected("GetCaps"); }
-    HRESULT STDMETHODCALLTYPE GetDisplayMode(LPDDSURFACEDESC) override {
-        return unexpected("GetDisplayMode");
-    }
-    HRESULT STDMETHODCALLTYPE GetFourCCCodes(LPDWORD, LPDWORD) override {
-        return unexpected("GetFourCCCodes");
-    }
-    HRESULT STDMETHODCALLTYPE GetGDISurface(LPDIRECTDRAWSURFACE *) override {
-        return unexpected("GetGDISurface");
-    }
-    HRESULT STDMETHODCALLTYPE GetMonitorFrequency(LPDWORD) override {
-        return unexpected("GetMonitorFrequency");
-    }
-    HRESULT STDMETHODCALLTYPE GetScanLine(LPDWORD) override { return unexpected("GetScanLine"); }
-    HRESULT STDMETHODCALLTYPE GetVerticalBlankStatus(WINBOOL *) override {
-        return unexpected("GetVerticalBlankStatus");
-    }
-    HRESULT STDMETHODCALLTYPE Initialize(GUID *) override { return unexpected("Initialize"); }
-    HRESULT STDMETHODCALLTYPE RestoreDisplayMode() override {
-        return unexpected("RestoreDisplayMode");
-    }
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
-        log("SetCooperativeLevel(" + nameOf(window) + "," + std::to_string(flags) + ")");
+        log("SetCooperativeLevel(" + nameOf(window) + "," + num(flags) + ")");
         return fake().fails("SetCooperativeLevel") ? DDERR_GENERIC : DD_OK;
     }
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bits) override {
-        log("SetDisplayMode(" + std::to_string(width) + "," + std::to_string(height) + "," +
-            std::to_string(bits) + ")");
+        log("SetDisplayMode(" + num(width) + "," + num(height) + "," + num(bits) + ")");
         const std::vector<DWORD> &modes = fake().modes;
-        return std::find(modes.begin(), modes.end(), bits) != modes.end() ? DD_OK
-                                                                          : DDERR_UNSUPPORTED;
+        const bool taken = std::count(modes.begin(), modes.end(), bits) > 0;
+        return taken && !fake().fails("SetDisplayMode") ? DD_OK : DDERR_UNSUPPORTED;
     }
-    HRESULT STDMETHODCALLTYPE WaitForVerticalBlank(DWORD, HANDLE) override {
-        return unexpected("WaitForVerticalBlank");
-    }
-    static HRESULT unexpected(const char *name) {
-        log(std::string("unexpected DirectDraw.") + name);
-        return E_NOTIMPL;
-    }
+    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
+    FAKE_NOT_CALLED(Compact)
+    FAKE_NOT_CALLED(CreatePalette, DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE *, IUnknown *)
+    FAKE_NOT_CALLED(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE *)
+    FAKE_NOT_CALLED(EnumDisplayModes, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK)
+    FAKE_NOT_CALLED(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK)
+    FAKE_NOT_CALLED(FlipToGDISurface)
+    FAKE_NOT_CALLED(GetCaps, LPDDCAPS, LPDDCAPS)
+    FAKE_NOT_CALLED(GetDisplayMode, LPDDSURFACEDESC)
+    FAKE_NOT_CALLED(GetFourCCCodes, LPDWORD, LPDWORD)
+    FAKE_NOT_CALLED(GetGDISurface, LPDIRECTDRAWSURFACE *)
+    FAKE_NOT_CALLED(GetMonitorFrequency, LPDWORD)
+    FAKE_NOT_CALLED(GetScanLine, LPDWORD)
+    FAKE_NOT_CALLED(GetVerticalBlankStatus, WINBOOL *)
+    FAKE_NOT_CALLED(Initialize, GUID *)
+    FAKE_NOT_CALLED(RestoreDisplayMode)
+    FAKE_NOT_CALLED(WaitForVerticalBlank, DWORD, HANDLE)
 };
 
 // DirectDrawCreate as ddraw.dll exports it.
 HRESULT WINAPI fakeDirectDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *outer) {
     log("DirectDrawCreate(" + nameOf(guid) + "," + nameOf(outer) + ")");
     if (fake().fails("DirectDrawCreate")) return DDERR_GENERIC;
-    fake().directDraw = std::make_unique<FakeDirectDraw>();
-    *directDraw = fake().directDraw.get();
+    *directDraw = made<FakeDirectDraw>();
     return DD_OK;
-}
-
-// ---------------------------------------------------------------- surfaces
-
-FakeSurface::FakeSurface(std::string n, LONG p, int height)
-    : name(std::move(n)), pitch(p), memory(static_cast<size_t>(p) * height, 0xEE) {}
-
-namespace {
-HRESULT unexpectedOn(const FakeSurface &s, const char *method) {
-    log("unexpected " + s.name + "." + method);
-    return E_NOTIMPL;
-}
-}  // namespace
-
-HRESULT FakeSurface::QueryInterface(REFIID, void **) {
-    return unexpectedOn(*this, "QueryInterface");
-}
-ULONG FakeSurface::AddRef() {
-    return unexpectedOn(*this, "AddRef");
-}
-ULONG FakeSurface::Release() {
-    log(name + ".Release");
-    return 0;
-}
-HRESULT FakeSurface::AddAttachedSurface(LPDIRECTDRAWSURFACE) {
-    return unexpectedOn(*this, "AddAttachedSurface");
-}
-HRESULT FakeSurface::AddOverlayDirtyRect(LPRECT) {
-    return unexpectedOn(*this, "AddOverlayDirtyRect");
-}
-HRESULT FakeSurface::Blt(LPRECT to, LPDIRECTDRAWSURFACE from, LPRECT fromRect, DWORD flags,
-                         LPDDBLTFX fx) {
-    log(name + ".Blt(" + rectText(to) + " from " + static_cast<FakeSurface *>(from)->name + " " +
-        rectText(fromRect) + ", flags " + hex(flags) + ", " + nameOf(fx) + ")");
-    return DD_OK;
-}
-HRESULT FakeSurface::BltBatch(LPDDBLTBATCH, DWORD, DWORD) {
-    return unexpectedOn(*this, "BltBatch");
-}
-HRESULT FakeSurface::BltFast(DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) {
-    return unexpectedOn(*this, "BltFast");
-}
-HRESULT FakeSurface::DeleteAttachedSurface(DWORD, LPDIRECTDRAWSURFACE) {
-    return unexpectedOn(*this, "DeleteAttachedSurface");
-}
-HRESULT FakeSurface::EnumAttachedSurfaces(LPVOID, LPDDENUMSURFACESCALLBACK) {
-    return unexpectedOn(*this, "EnumAttachedSurfaces");
-}
-HRESULT FakeSurface::EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK) {
-    return unexpectedOn(*this, "EnumOverlayZOrders");
-}
-HRESULT FakeSurface::Flip(LPDIRECTDRAWSURFACE override, DWORD flags) {
-    log(name + ".Flip(" + nameOf(override) + "," + std::to_string(flags) + ")");
-    return DD_OK;
-}
-HRESULT FakeSurface::GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE *surface) {
-    log(name + ".GetAttachedSurface(caps " + hex(caps->dwCaps) + ")");
-    if (fake().fails("GetAttachedSurface") || attached == nullptr) return DDERR_NOTFOUND;
-    *surface = attached;
-    return DD_OK;
-}
-HRESULT FakeSurface::GetBltStatus(DWORD) {
-    return unexpectedOn(*this, "GetBltStatus");
-}
-HRESULT FakeSurface::GetCaps(LPDDSCAPS) {
-    return unexpectedOn(*this, "GetCaps");
-}
-HRESULT FakeSurface::GetClipper(LPDIRECTDRAWCLIPPER *) {
-    return unexpectedOn(*this, "GetClipper");
-}
-HRESULT FakeSurface::GetColorKey(DWORD, LPDDCOLORKEY) {
-    return unexpectedOn(*this, "GetColorKey");
-}
-HRESULT FakeSurface::GetDC(HDC *) {
-    return unexpectedOn(*this, "GetDC");
-}
-HRESULT FakeSurface::GetFlipStatus(DWORD) {
-    return unexpectedOn(*this, "GetFlipStatus");
-}
-HRESULT FakeSurface::GetOverlayPosition(LPLONG, LPLONG) {
-    return unexpectedOn(*this, "GetOverlayPosition");
-}
-HRESULT FakeSurface::GetPalette(LPDIRECTDRAWPALETTE *) {
-    return unexpectedOn(*this, "GetPalette");
-}
-// The scripted format, given only to a record of the right size.
-HRESULT FakeSurface::GetPixelFormat(LPDDPIXELFORMAT format) {
-    log(name + ".GetPixelFormat(size " + std::to_string(format->dwSize) + ")");
-    if (format->dwSize != sizeof(DDPIXELFORMAT) || fake().fails("GetPixelFormat"))
-        return DDERR_INVALIDPARAMS;
-    const FakeWindows &f = fake();
-    format->dwFlags = f.formatFlags;
-    format->dwRGBBitCount = f.formatBits;
-    format->dwRBitMask = f.redMask;
-    format->dwGBitMask = f.greenMask;
-    format->dwBBitMask = f.blueMask;
-    return DD_OK;
-}
-HRESULT FakeSurface::GetSurfaceDesc(LPDDSURFACEDESC) {
-    return unexpectedOn(*this, "GetSurfaceDesc");
-}
-HRESULT FakeSurface::Initialize(LPDIRECTDRAW, LPDDSURFACEDESC) {
-    return unexpectedOn(*this, "Initialize");
-}
-HRESULT FakeSurface::IsLost() {
-    log(name + ".IsLost");
-    return lost ? DDERR_SURFACELOST : DD_OK;
-}
-// The whole memory, when asked for the whole surface with a record of the right size.
-HRESULT FakeSurface::Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD flags, HANDLE event) {
-    log(name + ".Lock(" + rectText(rect) + ", size " + std::to_string(desc->dwSize) + ", flags " +
-        std::to_string(flags) + ", " + nameOf(event) + ")");
-    if (fake().fails("Lock") || rect != nullptr || desc->dwSize != sizeof(DDSURFACEDESC))
-        return DDERR_GENERIC;
-    desc->lpSurface = memory.data();
-    desc->lPitch = pitch;
-    return DD_OK;
-}
-HRESULT FakeSurface::ReleaseDC(HDC) {
-    return unexpectedOn(*this, "ReleaseDC");
-}
-HRESULT FakeSurface::Restore() {
-    log(name + ".Restore");
-    lost = false;
-    return DD_OK;
-}
-HRESULT FakeSurface::SetClipper(LPDIRECTDRAWCLIPPER clipper) {
-    log(name + ".SetClipper(" + std::string(clipper == fake().clipper.get() ? "clipper" : "other") +
-        ")");
-    return DD_OK;
-}
-HRESULT FakeSurface::SetColorKey(DWORD, LPDDCOLORKEY) {
-    return unexpectedOn(*this, "SetColorKey");
-}
-HRESULT FakeSurface::SetOverlayPosition(LONG, LONG) {
-    return unexpectedOn(*this, "SetOverlayPosition");
-}
-HRESULT FakeSurface::SetPalette(LPDIRECTDRAWPALETTE) {
-    return unexpectedOn(*this, "SetPalette");
-}
-HRESULT FakeSurface::Unlock(LPVOID data) {
-    log(name + ".Unlock(" + std::string(data == memory.data() ? "the locked memory" : "other") +
-        ")");
-    return DD_OK;
-}
-HRESULT FakeSurface::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX) {
-    return unexpectedOn(*this, "UpdateOverlay");
-}
-HRESULT FakeSurface::UpdateOverlayDisplay(DWORD) {
-    return unexpectedOn(*this, "UpdateOverlayDisplay");
-}
-HRESULT FakeSurface::UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE) {
-    return unexpectedOn(*this, "UpdateOverlayZOrder");
 }
 
 // ---------------------------------------------------------------- the log and the script
 
-FakeWindows::FakeWindows() = default;
-FakeWindows::~FakeWindows() = default;
-
 bool FakeWindows::fails(const std::string &call) const {
-    return std::find(failing.begin(), failing.end(), call) != failing.end();
+    return std::count(failing.begin(), failing.end(), call) > 0;
 }
 
 int FakeWindows::count(const std::string &prefix) const {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {
+    return int(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {
         return c.compare(0, prefix.size(), prefix) == 0;
     }));
 }
@@ -365,7 +271,6 @@ FakeWindows *&fakeWindows() {
 HINSTANCE fakeInstance() {
     return reinterpret_cast<HINSTANCE>(0x400000);
 }
-
 HWND fakeWindow() {
     return reinterpret_cast<HWND>(0x1234);
 }
@@ -374,13 +279,20 @@ HWND fakeWindow() {
 
 namespace {
 
+// Takes the first of a scripted queue, or empty when it has run out.
+template <typename T> T takeFirst(std::vector<T> &queue, T empty) {
+    if (queue.empty()) return empty;
+    const T first = queue.front();
+    queue.erase(queue.begin());
+    return first;
+}
+
 HMODULE WINAPI fakeGetModuleHandleA(LPCSTR name) {
-    log("GetModuleHandleA(" + std::string(name ? name : "null") + ")");
-    return fakeInstance();
+    return logged("GetModuleHandleA(" + std::string(name ? name : "null") + ")", fakeInstance());
 }
 HMODULE WINAPI fakeLoadLibraryA(LPCSTR name) {
-    log("LoadLibraryA(" + std::string(name) + ")");
-    return fake().fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
+    return logged("LoadLibraryA(" + std::string(name) + ")",
+                  fake().fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000));
 }
 FARPROC WINAPI fakeGetProcAddress(HMODULE, LPCSTR name) {
     log("GetProcAddress(" + std::string(name) + ")");
@@ -389,23 +301,19 @@ FARPROC WINAPI fakeGetProcAddress(HMODULE, LPCSTR name) {
 }
 // Grows the rectangle as an overlapped window's frame and caption would.
 BOOL WINAPI fakeAdjustWindowRect(LPRECT r, DWORD style, BOOL menu) {
-    log("AdjustWindowRect(" + rectText(r) + ", style " + hex(style) + ", menu " +
-        std::to_string(menu) + ")");
-    r->left -= 8;
-    r->top -= 31;
-    r->right += 8;
-    r->bottom += 8;
+    log("AdjustWindowRect(" + rectText(r) + ", style " + hex(style) + ", menu " + num(menu) + ")");
+    *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
     return TRUE;
 }
 HCURSOR WINAPI fakeLoadCursorA(HINSTANCE instance, LPCSTR name) {
-    log("LoadCursorA(" + nameOf(instance) + "," +
-        std::to_string(reinterpret_cast<uintptr_t>(name)) + ")");
-    return kArrow;
+    return logged("LoadCursorA(" + nameOf(instance) + "," + num(reinterpret_cast<uintptr_t>(name)) +
+                      ")",
+                  kArrow);
 }
 ATOM WINAPI fakeRegisterClassA(const WNDCLASSA *c) {
-    log("RegisterClassA(" + std::string(c->lpszClassName) + ", style " + std::to_string(c->style) +
-        ", extra " + std::to_string(c->cbClsExtra) + "/" + std::to_string(c->cbWndExtra) +
-        ", instance " + nameOf(c->hInstance) + ", icon " + nameOf(c->hIcon) + ", cursor " +
+    log("RegisterClassA(" + std::string(c->lpszClassName) + ", style " + num(c->style) +
+        ", extra " + num(c->cbClsExtra) + "/" + num(c->cbWndExtra) + ", instance " +
+        nameOf(c->hInstance) + ", icon " + nameOf(c->hIcon) + ", cursor " +
         (c->hCursor == kArrow ? "arrow" : nameOf(c->hCursor)) + ", brush " +
         nameOf(c->hbrBackground) + ", menu " + nameOf(c->lpszMenuName) + ")");
     fake().windowProc = c->lpfnWndProc;
@@ -414,27 +322,22 @@ ATOM WINAPI fakeRegisterClassA(const WNDCLASSA *c) {
 HWND WINAPI fakeCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
                                 int y, int width, int height, HWND parent, HMENU menu,
                                 HINSTANCE instance, LPVOID parameter) {
-    log("CreateWindowExA(" + std::to_string(exStyle) + "," + className + ",'" + title + "'," +
-        hex(style) + "," + std::to_string(x) + "," + std::to_string(y) + "," +
-        std::to_string(width) + "," + std::to_string(height) + "," + nameOf(parent) + "," +
-        nameOf(menu) + "," + nameOf(instance) + "," + nameOf(parameter) + ")");
+    log("CreateWindowExA(" + num(exStyle) + "," + className + ",'" + title + "'," + hex(style) +
+        "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," + nameOf(parent) +
+        "," + nameOf(menu) + "," + nameOf(instance) + "," + nameOf(parameter) + ")");
     return fake().fails("CreateWindowExA") ? nullptr : fakeWindow();
 }
-BOOL WINAPI fakeSetForegroundWindow(HWND window) {
-    log("SetForegroundWindow(" + nameOf(window) + ")");
-    return TRUE;
+BOOL WINAPI fakeSetForegroundWindow(HWND w) {
+    return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
 }
 int WINAPI fakeShowCursor(BOOL show) {
-    log("ShowCursor(" + std::to_string(show) + ")");
-    return fake().cursorCounter += show ? 1 : -1;
+    return logged("ShowCursor(" + num(show) + ")", fake().cursorCounter += show ? 1 : -1);
 }
-BOOL WINAPI fakeDestroyWindow(HWND window) {
-    log("DestroyWindow(" + nameOf(window) + ")");
-    return TRUE;
+BOOL WINAPI fakeDestroyWindow(HWND w) {
+    return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
 }
 BOOL WINAPI fakeUnregisterClassA(LPCSTR name, HINSTANCE instance) {
-    log("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")");
-    return TRUE;
+    return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")", TRUE);
 }
 BOOL WINAPI fakeClientToScreen(HWND window, LPPOINT point) {
     log("ClientToScreen(" + nameOf(window) + ")");
@@ -448,49 +351,36 @@ BOOL WINAPI fakeGetClientRect(HWND window, LPRECT r) {
     return TRUE;
 }
 BOOL WINAPI fakeOffsetRect(LPRECT r, int dx, int dy) {
-    log("OffsetRect(" + std::to_string(dx) + "," + std::to_string(dy) + ")");
-    r->left += dx;
-    r->right += dx;
-    r->top += dy;
-    r->bottom += dy;
+    log("OffsetRect(" + num(dx) + "," + num(dy) + ")");
+    *r = {r->left + dx, r->top + dy, r->right + dx, r->bottom + dy};
     return TRUE;
 }
 BOOL WINAPI fakeSetRect(LPRECT r, int left, int top, int right, int bottom) {
     *r = {left, top, right, bottom};
-    log("SetRect(" + rectText(r) + ")");
-    return TRUE;
+    return logged("SetRect(" + rectText(r) + ")", TRUE);
 }
 LRESULT WINAPI fakeDefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    log("DefWindowProcA(" + nameOf(window) + "," + hex(message) + "," + hex(wParam) + ")");
-    return 0x5EF;
+    return logged("DefWindowProcA(" + nameOf(window) + "," + hex(message) + "," + hex(wParam) + ")",
+                  0x5EF);
 }
 void WINAPI fakePostQuitMessage(int code) {
-    log("PostQuitMessage(" + std::to_string(code) + ")");
+    log("PostQuitMessage(" + num(code) + ")");
 }
 BOOL WINAPI fakePeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {
-    std::vector<UINT> &queue = fake().messages;
-    if (queue.empty()) return FALSE;
+    if (fake().messages.empty()) return FALSE;
     *message = {};
     message->hwnd = fakeWindow();
-    message->message = queue.front();
-    queue.erase(queue.begin());
+    message->message = takeFirst(fake().messages, 0u);
     return TRUE;
 }
-BOOL WINAPI fakeTranslateMessage(const MSG *message) {
-    log("TranslateMessage(" + hex(message->message) + ")");
-    return FALSE;
+BOOL WINAPI fakeTranslateMessage(const MSG *m) {
+    return logged("TranslateMessage(" + hex(m->message) + ")", FALSE);
 }
-LRESULT WINAPI fakeDispatchMessageA(const MSG *message) {
-    log("DispatchMessageA(" + hex(message->message) + ")");
-    return 0;
+LRESULT WINAPI fakeDispatchMessageA(const MSG *m) {
+    return logged("DispatchMessageA(" + hex(m->message) + ")", 0);
 }
 SHORT WINAPI fakeGetAsyncKeyState(int key) {
-    log("GetAsyncKeyState(" + std::to_string(key) + ")");
-    std::vector<SHORT> &states = fake().escapeStates;
-    if (states.empty()) return 0;
-    const SHORT state = states.front();
-    states.erase(states.begin());
-    return state;
+    return logged("GetAsyncKeyState(" + num(key) + ")", takeFirst(fake().escapeStates, SHORT(0)));
 }
 DWORD WINAPI fakeTimeGetTime() {
     return fake().now;
@@ -498,48 +388,44 @@ DWORD WINAPI fakeTimeGetTime() {
 // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never does.
 INT_PTR WINAPI fakeDialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
                                    LPARAM parameter) {
-    log("DialogBoxParamA(" + nameOf(instance) + "," +
-        std::to_string(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," +
-        std::to_string(parameter) + ")");
+    log("DialogBoxParamA(" + nameOf(instance) + "," + num(reinterpret_cast<uintptr_t>(name)) + "," +
+        nameOf(owner) + "," + num(parameter) + ")");
     const HWND dialog = reinterpret_cast<HWND>(0xD1A);
     for (const auto &[message, wParam] : fake().dialog) {
         const INT_PTR result = procedure(dialog, message, wParam, 0);
-        log("procedure(" + hex(message) + "," + hex(wParam) + ") = " + std::to_string(result));
+        log("procedure(" + hex(message) + "," + hex(wParam) + ") = " + num(result));
         if (fake().dialogEnded) return fake().dialogResult;
     }
     return -1;
 }
 BOOL WINAPI fakeCheckDlgButton(HWND, int id, UINT state) {
-    log("CheckDlgButton(" + std::to_string(id) + "," + std::to_string(state) + ")");
-    return TRUE;
+    return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
 }
 UINT WINAPI fakeIsDlgButtonChecked(HWND, int id) {
-    log("IsDlgButtonChecked(" + std::to_string(id) + ")");
-    return fake().boxState;
+    return logged("IsDlgButtonChecked(" + num(id) + ")", fake().boxState);
 }
 BOOL WINAPI fakeEndDialog(HWND, INT_PTR result) {
-    log("EndDialog(" + std::to_string(result) + ")");
+    log("EndDialog(" + num(result) + ")");
     fake().dialogEnded = true;
     fake().dialogResult = result;
     return TRUE;
 }
 int WINAPI fakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    log("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
-        std::to_string(type) + ")");
-    return IDOK;
+    return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
+                      num(type) + ")",
+                  IDOK);
 }
-
 BOOL WINAPI fakeEnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA *settings) {
     log("EnumDisplaySettingsA(" + nameOf(device) + "," +
-        (mode == ENUM_CURRENT_SETTINGS ? std::string("current") : std::to_string(mode)) +
-        ", size " + std::to_string(settings->dmSize) + ")");
+        (mode == ENUM_CURRENT_SETTINGS ? std::string("current") : num(mode)) + ", size " +
+        num(settings->dmSize) + ")");
     if (fake().fails("EnumDisplaySettingsA")) return FALSE;
     settings->dmDisplayFrequency = fake().refreshRate;
     return TRUE;
 }
 // Time passes only here.
 void WINAPI fakeSleep(DWORD milliseconds) {
-    log("Sleep(" + std::to_string(milliseconds) + ")");
+    log("Sleep(" + num(milliseconds) + ")");
     fake().now += milliseconds;
 }
 

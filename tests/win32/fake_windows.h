@@ -13,13 +13,16 @@
 #include <utility>
 #include <vector>
 
-struct FakeSurface;
-struct FakeDirectDraw;
-struct FakeClipper;
+// A surface's memory: pitch x height bytes, 0xEE until written.
+struct FakeSurfaceMemory {
+    std::string name;
+    LONG pitch = 0;
+    std::vector<uint8_t> memory;
+    bool lost = false;
+};
 
 // One scripted display and what was done to it.
 struct FakeWindows {
-    // Script
     std::vector<DWORD> modes = {32, 24, 16};  // the depths SetDisplayMode takes
     DWORD formatFlags = DDPF_RGB;             // the primary's pixel format
     DWORD formatBits = 32;
@@ -35,77 +38,23 @@ struct FakeWindows {
     UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
 
-    // Record
     std::vector<std::string> calls;
-    std::unique_ptr<FakeDirectDraw> directDraw;
-    std::unique_ptr<FakeClipper> clipper;
-    std::unique_ptr<FakeSurface> primary, back, offscreen;
+    std::vector<std::shared_ptr<void>> objects;  // the DirectDraw objects made, owned here
+    const void *clipper = nullptr;
+    FakeSurfaceMemory *primary = nullptr, *back = nullptr, *offscreen = nullptr;
     WNDPROC windowProc = nullptr;  // from the registered class
     int cursorCounter = 0;         // ShowCursor's counter
     bool dialogEnded = false;
     INT_PTR dialogResult = 0;
     DWORD now = 0;  // timeGetTime: only Sleep moves it
 
-    FakeWindows();
-    ~FakeWindows();
     bool fails(const std::string &call) const;
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
-// A surface's memory: pitch x height bytes, 0xEE until written.
-struct FakeSurface : IDirectDrawSurface {
-    FakeSurface(std::string name, LONG pitch, int height);
-    std::string name;
-    LONG pitch;
-    std::vector<uint8_t> memory;
-    bool lost = false;
-    FakeSurface *attached = nullptr;  // the primary's back buffer
-#define FAKE_SURFACE_METHOD(name, ...) HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    FAKE_SURFACE_METHOD(AddAttachedSurface, LPDIRECTDRAWSURFACE)
-    FAKE_SURFACE_METHOD(AddOverlayDirtyRect, LPRECT)
-    FAKE_SURFACE_METHOD(Blt, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX)
-    FAKE_SURFACE_METHOD(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
-    FAKE_SURFACE_METHOD(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD)
-    FAKE_SURFACE_METHOD(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
-    FAKE_SURFACE_METHOD(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK)
-    FAKE_SURFACE_METHOD(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK)
-    FAKE_SURFACE_METHOD(Flip, LPDIRECTDRAWSURFACE, DWORD)
-    FAKE_SURFACE_METHOD(GetAttachedSurface, LPDDSCAPS, LPDIRECTDRAWSURFACE *)
-    FAKE_SURFACE_METHOD(GetBltStatus, DWORD)
-    FAKE_SURFACE_METHOD(GetCaps, LPDDSCAPS)
-    FAKE_SURFACE_METHOD(GetClipper, LPDIRECTDRAWCLIPPER *)
-    FAKE_SURFACE_METHOD(GetColorKey, DWORD, LPDDCOLORKEY)
-    FAKE_SURFACE_METHOD(GetDC, HDC *)
-    FAKE_SURFACE_METHOD(GetFlipStatus, DWORD)
-    FAKE_SURFACE_METHOD(GetOverlayPosition, LPLONG, LPLONG)
-    FAKE_SURFACE_METHOD(GetPalette, LPDIRECTDRAWPALETTE *)
-    FAKE_SURFACE_METHOD(GetPixelFormat, LPDDPIXELFORMAT)
-    FAKE_SURFACE_METHOD(GetSurfaceDesc, LPDDSURFACEDESC)
-    FAKE_SURFACE_METHOD(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
-    FAKE_SURFACE_METHOD(IsLost)
-    FAKE_SURFACE_METHOD(Lock, LPRECT, LPDDSURFACEDESC, DWORD, HANDLE)
-    FAKE_SURFACE_METHOD(ReleaseDC, HDC)
-    FAKE_SURFACE_METHOD(Restore)
-    FAKE_SURFACE_METHOD(SetClipper, LPDIRECTDRAWCLIPPER)
-    FAKE_SURFACE_METHOD(SetColorKey, DWORD, LPDDCOLORKEY)
-    FAKE_SURFACE_METHOD(SetOverlayPosition, LONG, LONG)
-    FAKE_SURFACE_METHOD(SetPalette, LPDIRECTDRAWPALETTE)
-    FAKE_SURFACE_METHOD(Unlock, LPVOID)
-    FAKE_SURFACE_METHOD(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
-    FAKE_SURFACE_METHOD(UpdateOverlayDisplay, DWORD)
-    FAKE_SURFACE_METHOD(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
-#undef FAKE_SURFACE_METHOD
-};
-
 // The fakes record into this one; each test makes its own. Null between tests.
 FakeWindows *&fakeWindows();
-
-// The Win32 table over the fakes.
+// The Win32 table over the fakes, and the handles they give out.
 const Win32Api &fakeWin32Api();
-
-// The handles the fakes give out.
 HINSTANCE fakeInstance();
 HWND fakeWindow();
