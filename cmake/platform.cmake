@@ -8,6 +8,9 @@ else()
   set(GLAXEN_PLATFORM sdl2)
 endif()
 message(STATUS "glaxen platform: ${GLAXEN_PLATFORM}")
+if(GLAXEN_PLATFORM STREQUAL "win32")
+  enable_language(RC)  # the programs' resources: the start dialog and the icon
+endif()
 
 # Cross-built programs run where the build runs through an emulator: Wine for Windows. Their
 # tests compare with, and take tools from, a native build of the same sources.

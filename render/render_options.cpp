@@ -2,6 +2,7 @@
 #include "render/render_options.h"
 
 #include "show/show_frame.h"
+#include "show/show_main.h"
 #include "show/virtual_clock.h"
 
 #include <sys/stat.h>
@@ -18,7 +19,8 @@ namespace {
 
 constexpr uint64_t kPastTheEnd = uint64_t{kShowLength} + 1;  // any time after the show
 
-const char kHelp[] =
+// The help text around the music's default name.
+const char kHelpHead[] =
     "usage: glaxen-render [OPTION]...\n"
     "Computes the show's frames on a virtual clock, with no display and no audio device, and\n"
     "writes them as pictures, video or raw frames.\n"
@@ -30,7 +32,9 @@ const char kHelp[] =
     "  --to S                last second written; a time past the end is the end\n"
     "                        (default: 140, the end of the show)\n"
     "  --music FILE          the music the spectrum is taken from\n"
-    "                        (default: qx-331b_051224.ogg in the working directory)\n"
+    "                        (default: ";
+const char kHelpTail[] =
+    " in the working directory)\n"
     "  --silent              no music: an all-zero spectrum, as the show without its music\n"
     "  --spectrum FILE       spectra from FILE: little-endian float32, 1024 per frame\n"
     "  --dump-spectrum FILE  write the spectra used, in the same form (default: none)\n"
@@ -241,7 +245,8 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
 
 // The text --help prints.
 const char *renderHelpText() {
-    return kHelp;
+    static const std::string text = kHelpHead + std::string(kMusicFile) + kHelpTail;
+    return text.c_str();
 }
 
 // At the options' frame rate.

@@ -1,6 +1,8 @@
 // glaxen-render's command line: what to render, from which spectrum, into which outputs.
-// Needs: the standard library only.
+// Needs: show/show_main.h (the music's name).
 #pragma once
+
+#include "show/show_main.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,16 +13,16 @@ struct RenderOptions {
     std::optional<uint32_t> seed;  // --seed N; none: the calendar time, as the show does
     uint32_t fpsNum = 60;          // --fps F as a fraction: F = fpsNum / fpsDen
     uint32_t fpsDen = 1;
-    std::optional<uint64_t> frames;            // --frames N: the first N frames
-    uint32_t fromMs = 0;                       // --from S, rounded up to whole milliseconds
-    std::optional<uint32_t> toMs;              // --to S, rounded down, at most the show's end
-    std::string music = "qx-331b_051224.ogg";  // --music FILE
-    bool silent = false;                       // --silent: no music, all-zero spectrum
-    std::string spectrumFile;                  // --spectrum FILE: spectra, 1024 floats a frame
-    std::string dumpSpectrum;                  // --dump-spectrum FILE
-    std::string pngDir;                        // --png DIR
-    std::string y4m;                           // --y4m FILE or -
-    std::string raw;                           // --raw FILE or -
+    std::optional<uint64_t> frames;  // --frames N: the first N frames
+    uint32_t fromMs = 0;             // --from S, rounded up to whole milliseconds
+    std::optional<uint32_t> toMs;    // --to S, rounded down, at most the show's end
+    std::string music = kMusicFile;  // --music FILE
+    bool silent = false;             // --silent: no music, all-zero spectrum
+    std::string spectrumFile;        // --spectrum FILE: spectra, 1024 floats a frame
+    std::string dumpSpectrum;        // --dump-spectrum FILE
+    std::string pngDir;              // --png DIR
+    std::string y4m;                 // --y4m FILE or -
+    std::string raw;                 // --raw FILE or -
 };
 
 enum class ParseResult { kRun, kHelp, kError };

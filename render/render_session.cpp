@@ -1,16 +1,15 @@
 // glaxen-render's run (see render_session.h).
 #include "render/render_session.h"
 
+#include "platform/virtual/virtual_platform.h"
 #include "render/frame_workers.h"
 #include "render/interrupts.h"
 #include "render/output_file.h"
 #include "render/progress.h"
 #include "render/spectrum_feed.h"
-#include "render/spectrum_sources.h"
 #include "render/y4m_stream.h"
 #include "show/show_frame.h"
 #include "show/show_main.h"
-#include "show/virtual_clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,10 +27,9 @@ constexpr int kExitSignalBase = 128;  // ended by signal N: 128 + N, as shells r
 struct Session {
     explicit Session(const RenderOptions &o) : options(o) {}
     const RenderOptions &options;
-    VirtualClock clock{options.fpsNum, options.fpsDen};
+    VirtualPlatform run;  // its last frame is the last written
     uint64_t firstWritten = 0;
-    uint64_t lastWritten = 0;  // the run stops after this frame
-    uint64_t framesDone = 0;   // frames computed and, when asked for, written
+    uint64_t framesDone = 0;  // frames computed and, when asked for, written
     SpectrumSource spectrum;
     SpectrumFeed feed;
     FrameWorkers workers;
@@ -51,14 +49,14 @@ bool chooseFrames(Session &s) {
     const uint64_t lastFrame = firstFrameAt(kShowLength, o.fpsNum, o.fpsDen);
     if (o.frames) {
         s.firstWritten = 0;
-        s.lastWritten = std::min(*o.frames - 1, lastFrame);
+        s.run.lastFrame = std::min(*o.frames - 1, lastFrame);
         return true;
     }
     s.firstWritten = firstFrameAt(o.fromMs, o.fpsNum, o.fpsDen);
-    s.lastWritten = lastFrame;
+    s.run.lastFrame = lastFrame;
     if (o.toMs)
-        s.lastWritten = std::min(lastFrame, firstFrameAt(*o.toMs + 1, o.fpsNum, o.fpsDen) - 1);
-    if (s.lastWritten >= s.firstWritten) return true;
+        s.run.lastFrame = std::min(lastFrame, firstFrameAt(*o.toMs + 1, o.fpsNum, o.fpsDen) - 1);
+    if (s.run.lastFrame >= s.firstWritten) return true;
     s.error = "no frame falls between --from and --to at this frame rate";
     return false;
 }
@@ -83,7 +81,7 @@ bool retireSlot(void *user, FrameSlot &slot) {
 
 // The raw frame straight from the show's buffer; the rest through a worker's slot.
 void writeFrame(Session &s, const Pixel *frame) {
-    const uint64_t k = s.clock.frame;
+    const uint64_t k = s.run.clock.frame;
     if (!s.options.raw.empty() &&
         !writeOutput(s.raw, frame, sizeof(Pixel) * kScreenPixels, s.error))
         return;
@@ -100,52 +98,37 @@ void writeFrame(Session &s, const Pixel *frame) {
 
 // ---------------------------------------------------------------- the virtual platform
 
-// The platform the show's main routine runs on while rendering.
-ShowPlatform virtualPlatform(Session &session) {
-    ShowPlatform p{};
-    p.system.user = p.presenter.user = p.audio.user = &session;
-    p.system.calendarTime = [](void *u) {
-        const RenderOptions &o = sessionOf(u).options;
-        return o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
-    };
-    p.system.milliseconds = [](void *u) { return virtualClockRead(sessionOf(u).clock); };
-    p.system.escapePressed = [](void *u) {
-        Session &s = sessionOf(u);
-        return stopped(s) || s.clock.frame >= s.lastWritten;
-    };
-    p.system.startDialog = [](void *, ShowSettings *) { return 1; };
-    p.system.messageBox = [](void *, const char *text, const char *caption) {
-        std::fprintf(stderr, "%s: %s\n", caption, text);
-    };
-    p.presenter.open = [](void *, const char *, int, int, bool) { return 1; };
-    p.presenter.present = [](void *u, const Pixel *frame) {
-        Session &s = sessionOf(u);
-        if (stopped(s)) return;
-        if (s.clock.frame >= s.firstWritten)
-            writeFrame(s, frame);
-        else
-            s.framesDone = s.clock.frame + 1;
-        progressUpdate(s.progress, s.framesDone);
-    };
-    p.presenter.close = [](void *) {};
-    p.audio.getVersion = [](void *) { return kAudioVersion; };
-    p.audio.init = [](void *, int, uint32_t, uint32_t) { return true; };
-    p.audio.streamCreateFile = [](void *u, const char *, uint64_t, uint64_t, uint32_t) {
-        return sessionOf(u).spectrum.kind == SpectrumKind::kSilent ? 0u : 1u;
-    };
-    p.audio.setVolume = [](void *, uint32_t) { return true; };
-    p.audio.channelPlay = [](void *, uint32_t handle, bool) { return handle != 0; };
-    p.audio.channelGetData = [](void *u, uint32_t handle, float *buffer, uint32_t) {
-        Session &s = sessionOf(u);
-        const bool read =
-            handle != 0 && takeSpectrum(s.feed, s.clock.frame, buffer) == FeedResult::kSpectrum;
-        if (!s.options.dumpSpectrum.empty() && !stopped(s))
-            writeOutput(s.dump, buffer, sizeof(float) * kSpectrumSize, s.error);
-        return read ? int32_t(sizeof(float) * kSpectrumSize) : -1;
-    };
-    p.audio.stop = [](void *) { return true; };
-    p.audio.free = [](void *) { return true; };
-    return p;
+// The spectra from the feed, each also written out when asked.
+bool takeFrameSpectrum(void *user, uint64_t frame, uint32_t, float *out) {
+    Session &s = sessionOf(user);
+    const bool read = takeSpectrum(s.feed, frame, out) == FeedResult::kSpectrum;
+    if (!s.options.dumpSpectrum.empty() && !stopped(s))
+        writeOutput(s.dump, out, sizeof(float) * kSpectrumSize, s.error);
+    return read;
+}
+
+// The frames from the first asked for are written; the ones before are only counted.
+void presentFrame(void *user, uint64_t frame, const Pixel *pixels) {
+    Session &s = sessionOf(user);
+    if (stopped(s)) return;
+    if (frame >= s.firstWritten)
+        writeFrame(s, pixels);
+    else
+        s.framesDone = frame + 1;
+    progressUpdate(s.progress, s.framesDone);
+}
+
+// The virtual platform with the options' seed and frame rate, ended early by a failure or a
+// signal.
+ShowPlatform renderPlatform(Session &s) {
+    const RenderOptions &o = s.options;
+    s.run.seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
+    s.run.clock = VirtualClock{o.fpsNum, o.fpsDen};
+    s.run.user = &s;
+    s.run.spectrum = takeFrameSpectrum;
+    s.run.present = presentFrame;
+    s.run.stopped = [](void *user) { return stopped(sessionOf(user)); };
+    return virtualShowPlatform(s.run);
 }
 
 // ---------------------------------------------------------------- opening and finishing
@@ -190,7 +173,7 @@ bool openAll(Session &s) {
     }
     const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
     if (!startFrameWorkers(s.workers, !o.y4m.empty(), o.pngDir, threads, s.error)) return false;
-    startSpectrumFeed(s.feed, s.spectrum, o.fpsNum, o.fpsDen, s.lastWritten + 1);
+    startSpectrumFeed(s.feed, s.spectrum, o.fpsNum, o.fpsDen, s.run.lastFrame + 1);
     return true;
 }
 
@@ -240,7 +223,7 @@ bool finishAll(Session &s) {
     const int signal = interruptSignal();
     const std::string what = signal != 0 ? "stopped by " + std::string(interruptName(signal)) +
                                                " after " + std::to_string(s.framesDone) + " of " +
-                                               std::to_string(s.lastWritten + 1) + " frames"
+                                               std::to_string(s.run.lastFrame + 1) + " frames"
                                          : s.error;
     std::fprintf(stderr, "glaxen-render: %s; %s\n", what.c_str(),
                  whatWasKept(s, removed, partial).c_str());
@@ -254,8 +237,8 @@ int renderShow(const RenderOptions &options) {
     catchInterrupts();
     Session s(options);
     if (chooseFrames(s) && openAll(s)) {
-        progressStart(s.progress, s.lastWritten + 1);
-        showMain(virtualPlatform(s));
+        progressStart(s.progress, s.run.lastFrame + 1);
+        showMain(renderPlatform(s));
         progressFinish(s.progress, s.framesDone);
     }
     const bool finished = finishAll(s);

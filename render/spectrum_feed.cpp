@@ -1,8 +1,8 @@
 // glaxen-render's spectra computed ahead (see spectrum_feed.h).
 #include "render/spectrum_feed.h"
 
+#include "audio/spectrum.h"
 #include "render/interrupts.h"
-#include "show/spectrum.h"
 #include "show/virtual_clock.h"
 
 #include <chrono>

@@ -1,9 +1,9 @@
 // glaxen-render's spectra computed ahead, on a thread of their own: frame k's spectrum at frame
 // k's time on the virtual clock, in order, so decoding and analysing the music runs beside the
-// frames. Needs: render/spectrum_sources.h, show/virtual_clock.h.
+// frames. Needs: audio/spectrum_sources.h, show/virtual_clock.h.
 #pragma once
 
-#include "render/spectrum_sources.h"
+#include "audio/spectrum_sources.h"
 
 #include <condition_variable>
 #include <cstdint>

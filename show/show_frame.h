@@ -7,7 +7,7 @@
 #include "effect/line_swarm.h"
 #include "font/bitmap_font.h"
 #include "show/frame_passes.h"
-#include "show/spectrum.h"
+#include "show/show_platform.h"
 
 #include <cstdint>
 

@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kAudioDevice = 1;  // the default output device
-constexpr uint32_t kAudioFrequency = 44100;
 constexpr const char *kVersionText = "BASS version 2.1 was not loaded";
 constexpr const char *kVersionCaption = "Incorrect BASS.DLL";
 }  // namespace
@@ -32,7 +31,7 @@ int showMain(const ShowPlatform &platform) {
         system.messageBox(system.user, kVersionText, kVersionCaption);
         return 0;
     }
-    audio.init(audio.user, kAudioDevice, kAudioFrequency, 0);
+    audio.init(audio.user, kAudioDevice, kMusicRate, 0);
     const uint32_t stream = audio.streamCreateFile(audio.user, kMusicFile, 0, 0, 0);
 
     if (system.startDialog(system.user, &settings) == 0) return 1;

@@ -40,7 +40,8 @@ struct ShowAudio {
                                  uint32_t flags);
     bool (*setVolume)(void *user, uint32_t volume);
     bool (*channelPlay)(void *user, uint32_t handle, bool restart);
-    // Fills buffer per lengthFlags (kAudioDataFft2048: 1024 floats); -1 leaves it untouched.
+    // Fills buffer per lengthFlags (kAudioDataFft2048: kSpectrumSize floats); -1 leaves it
+    // untouched.
     int32_t (*channelGetData)(void *user, uint32_t handle, float *buffer, uint32_t lengthFlags);
     bool (*stop)(void *user);
     bool (*free)(void *user);
@@ -53,15 +54,7 @@ struct ShowPlatform {
     ShowAudio audio;
 };
 
-// The handle after last: handles count up, so a stale one never matches again, and skip 0.
-constexpr uint32_t nextAudioHandle(uint32_t last) {
-    return last + 1 == 0 ? 1 : last + 1;
-}
-
-// The output gain of a volume of 0-100 (more is full volume).
-constexpr float audioVolumeGain(uint32_t volume) {
-    return static_cast<float>(volume < 100 ? volume : 100) / 100.0f;
-}
-
 constexpr uint32_t kAudioVersion = 0x10002;          // the interface version the show expects
-constexpr uint32_t kAudioDataFft2048 = 0x80000002u;  // channelGetData: 1024-bin spectrum
+constexpr uint32_t kAudioDataFft2048 = 0x80000002u;  // channelGetData: kSpectrumSize magnitudes
+constexpr int kSpectrumSize = 1024;                  // magnitudes of one spectrum read
+constexpr int kMusicRate = 44100;                    // frames a second: init asks for it

@@ -1,10 +1,10 @@
 // audio_latency: how late the spectrum shows a click against the output device's own latency.
-// Plays a stream of short tone bursts ("clicks") through the audio layer and SDL (the dummy
+// Plays a stream of short tone bursts ("clicks") through the audio library and SDL (the dummy
 // driver unless SDL_AUDIODRIVER names another), reads the spectrum on the main thread every
 // 2 ms, notes when the device takes each buffer, and prints how long after the device took a
 // click's first frame its bin peaks: ideally the device latency, one buffer, since a buffer
-// handed over is heard one buffer later. Needs: the SDL2 platform's audio layer, libvorbisenc.
-#include "platform/sdl2/sdl2_audio.h"
+// handed over is heard one buffer later. Needs: the SDL2 audio device, libvorbisenc.
+#include "platform/sdl2_audio/sdl2_audio.h"
 #include "tests/audio/audio_test_files.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int kRate = kMusicRate;
 constexpr int kClickBin = 200;  // 4307 Hz
 constexpr int kClicks = 10;
 constexpr int64_t kClickSpacing = kRate / 2;       // a click every half second, the first at 0.5 s
@@ -102,15 +102,17 @@ int main(int argc, char **argv) {
         return 1;
     }
 
-    Sdl2Audio state;
-    const ShowAudio audio = sdl2Audio(&state);
+    Sdl2AudioDevice device;
+    AudioPlayer state;
+    state.backend = sdl2AudioBackend(&device);
+    const ShowAudio audio = showAudio(&state);
     if (!audio.init(audio.user, 1, kRate, 0)) return 1;
     const uint32_t stream = audio.streamCreateFile(audio.user, path.c_str(), 0, 0, 0);
     if (stream == 0) return 1;
-    const double latency = double(state.obtained.samples) / kRate;
+    const double latency = double(device.obtained.samples) / kRate;
     std::printf("audio_latency: SDL driver %s, device buffer %d frames = %.1f ms (the device "
                 "latency)\n",
-                SDL_GetCurrentAudioDriver(), state.obtained.samples, latency * 1000.0);
+                SDL_GetCurrentAudioDriver(), device.obtained.samples, latency * 1000.0);
 
     std::vector<Reading> readings;
     std::vector<HandOver> handOvers;
@@ -124,9 +126,9 @@ int main(int argc, char **argv) {
         std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
     audio.channelPlay(audio.user, stream, false);
     for (;;) {
-        SDL_LockAudioDevice(state.device);
+        SDL_LockAudioDevice(device.id);
         const PlaybackClock clock = state.clock;
-        SDL_UnlockAudioDevice(state.device);
+        SDL_UnlockAudioDevice(device.id);
         if (clock.running && (handOvers.empty() || handOvers.back().start != clock.bufferStart))
             handOvers.push_back(
                 {clock.bufferStart, clock.bufferFrames, double(clock.handOverNs - startNs) * 1e-9});

@@ -175,7 +175,8 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
         presenterPresent(platformOf(user).presenter, frame);
     };
     show.presenter.close = [](void *user) { presenterClose(platformOf(user).presenter); };
-    show.audio = sdl2Audio(&platform.audio);
+    platform.audio.backend = sdl2AudioBackend(&platform.audioDevice);
+    show.audio = showAudio(&platform.audio);
     return show;
 }
 
@@ -183,6 +184,6 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
 // a lost display SDL's video would wait for ever for the windows' answers: the process's end
 // gives everything back instead.
 void sdl2PlatformQuit(Sdl2Platform &platform) {
-    sdl2AudioRelease(platform.audio);
+    audioRelease(platform.audio);
     if (!sdl2X11DisplayLost()) SDL_Quit();
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "display/frame_presenter.h"
-#include "platform/sdl2/sdl2_audio.h"
+#include "platform/sdl2_audio/sdl2_audio.h"
 #include "show/show_platform.h"
 
 #include <SDL.h>
@@ -26,7 +26,8 @@ struct Sdl2Display {
 struct Sdl2Platform {
     FramePresenter presenter;
     Sdl2Display display;
-    Sdl2Audio audio;
+    Sdl2AudioDevice audioDevice;
+    AudioPlayer audio;               // the music through audioDevice
     bool escapeLatched = false;      // Escape went down since the last poll
     bool quitRequested = false;      // SDL asked to quit (a signal, or the last window closed)
     bool noDisplayReported = false;  // the "no display" line was printed

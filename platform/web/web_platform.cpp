@@ -29,10 +29,8 @@ ShowPlatform webShowPlatform(WebPlatform &platform) {
     platform.presenter = FramePresenter{};
     platform.presenter.device = webPresenterDevice(platform);
     platform.display = WebDisplay{};
-    webAudioRelease(platform.audio);
-    const uint32_t lastHandle = platform.audio.lastHandle;
-    platform.audio = WebAudio{};
-    platform.audio.lastHandle = lastHandle;
+    audioRelease(platform.audio);
+    platform.audio.backend = webAudioBackend(&platform.audioDevice);
     if (platform.test.on) {
         platform.display.waitForFrames = false;
         return webTestPlatform(platform, presenterService(&platform.presenter));
@@ -61,6 +59,6 @@ ShowPlatform webShowPlatform(WebPlatform &platform) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
     };
     show.presenter = presenterService(&platform.presenter);
-    show.audio = webAudio(&platform.audio);
+    show.audio = showAudio(&platform.audio);
     return show;
 }

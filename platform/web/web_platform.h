@@ -5,11 +5,11 @@
 // computes frames on the virtual clock as glaxen-render does. Needs: emscripten (ASYNCIFY).
 #pragma once
 
+#include "audio/spectrum_sources.h"
 #include "display/frame_presenter.h"
+#include "platform/virtual/virtual_platform.h"
 #include "platform/web/web_audio.h"
-#include "render/spectrum_sources.h"
 #include "show/show_platform.h"
-#include "show/virtual_clock.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,23 +25,21 @@ struct WebDisplay {
 };
 
 // The test mode, from the page's address: ?test&seed=N&spectrum=FILE|silent&fps=N&capture=K,...
-// No dialog, a window, the virtual clock, no waits for animation frames; the canvas pixels of
-// the frames listed are kept for the test, and the show ends after the last of them.
+// The virtual platform on the page's presenter, no waits for animation frames; the canvas
+// pixels of the frames listed are kept for the test, and the show ends after the last of them.
 struct WebTestMode {
     bool on = false;
-    uint32_t seed = 0;
-    VirtualClock clock;
+    VirtualPlatform run;  // the seed, the clock, the last frame
     SpectrumSource spectrum;
     std::vector<uint64_t> captures;  // ascending
-    uint64_t lastFrame = 0;          // the run ends after it
-    ShowPresenter presenter{};       // the page's presenter, under the one that keeps frames
 };
 
 // Everything the page keeps.
 struct WebPlatform {
     FramePresenter presenter;
     WebDisplay display;
-    WebAudio audio;
+    WebAudioDevice audioDevice;
+    AudioPlayer audio;  // the music through audioDevice
     WebTestMode test;
     uint32_t lastSeed = 0;  // each show a fresh seed, even two in one second
 };

@@ -29,7 +29,7 @@ Win32Platform *win32CurrentPlatform() {
 }
 
 // The multimedia timer, GetAsyncKeyState with the message pump, the resource dialog,
-// MessageBoxA, the DirectDraw presenter and the SDL2 audio layer.
+// MessageBoxA, the DirectDraw presenter and the music through SDL2's audio.
 ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     platform.presenter.device = win32PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
@@ -45,12 +45,13 @@ ShowPlatform win32ShowPlatform(Win32Platform &platform) {
         platformOf(user).api->messageBoxA(nullptr, text, caption, MB_OK);
     };
     show.presenter = presenterService(&platform.presenter);
-    show.audio = sdl2Audio(&platform.audio);
+    platform.audio.backend = sdl2AudioBackend(&platform.audioDevice);
+    show.audio = showAudio(&platform.audio);
     return show;
 }
 
 void win32PlatformQuit(Win32Platform &platform) {
-    sdl2AudioRelease(platform.audio);
+    audioRelease(platform.audio);
     SDL_Quit();
     if (current == &platform) current = nullptr;
 }

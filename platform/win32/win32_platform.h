@@ -1,13 +1,14 @@
 // The show on Windows: a window of class "glaxen" shown through DirectDraw (loaded at run time
 // from ddraw.dll), the start dialog from the program's resources, the keyboard, the clock and
-// the message box, all through the Win32 calls of win32_api.h; the music through the same SDL2
-// audio layer as on Linux (only SDL's audio is started). One state record for the whole
-// process; the entry creates it, wires it to the show's service tables, and quits it.
+// the message box, all through the Win32 calls of win32_api.h; the music through the same audio
+// library and SDL2 audio device as on Linux (only SDL's audio is started). One state record
+// for the whole process; the entry creates it, wires it to the show's service tables, and
+// quits it.
 // Needs: windows.h, ddraw.h (the interfaces only), SDL2 (audio).
 #pragma once
 
 #include "display/frame_presenter.h"
-#include "platform/sdl2/sdl2_audio.h"
+#include "platform/sdl2_audio/sdl2_audio.h"
 #include "platform/win32/win32_api.h"
 #include "show/show_platform.h"
 
@@ -36,7 +37,8 @@ struct Win32Platform {
     HINSTANCE instance = nullptr;  // the program's module, as the entry got it
     FramePresenter presenter;
     Win32Display display;
-    Sdl2Audio audio;
+    Sdl2AudioDevice audioDevice;
+    AudioPlayer audio;                       // the music through audioDevice
     ShowSettings *dialogSettings = nullptr;  // what the running start dialog is bound to
     bool quitRequested = false;              // the thread was asked to quit (a window closed)
 };

@@ -1,7 +1,7 @@
 // Audio files for the tests and measurements (see audio_test_files.h).
 #include "tests/audio/audio_test_files.h"
 
-#include "show/spectrum.h"
+#include "audio/spectrum.h"
 
 #include <vorbis/vorbisenc.h>
 
@@ -112,7 +112,7 @@ bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunc
 }
 
 double binHz(int bin) {
-    return bin * 44100.0 / kSpectrumWindow;
+    return bin * double(kMusicRate) / kSpectrumWindow;
 }
 
 float sineAt(double hz, double amplitude, int64_t frame, int rate) {

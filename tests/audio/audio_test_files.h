@@ -1,7 +1,7 @@
 // Audio files for the audio layer's tests and measurements: Ogg Vorbis written with libvorbisenc
 // from a sample function (one link, or chained copies of one encoding), damaged copies, a
 // temporary folder to keep them in, and the spectrum of decoded frames. Needs: libvorbisenc,
-// show/spectrum.h (kissfft).
+// audio/spectrum.h (kissfft).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Tests of the decoder's conversions: the downmix weights, and the rate converter's length,
 // level, frequency, filtering, timing and independence of how the source arrives.
-#include "platform/vorbis/vorbis_convert.h"
+#include "audio/vorbis_convert.h"
 #include "tests/audio/audio_test_files.h"
 
 #include <gtest/gtest.h>

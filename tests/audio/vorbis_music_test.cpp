@@ -1,8 +1,8 @@
 // Tests of the streaming music decoder on files written here: conversion of layouts and rates to
 // 44100 Hz stereo, seeking, chains, and damaged files. Files that do not open, and why, are
 // checked through the audio layer (sdl2_audio_test.cpp), which says the decoder's reason.
-#include "platform/vorbis/vorbis_music.h"
-#include "show/spectrum.h"
+#include "audio/spectrum.h"
+#include "audio/vorbis_music.h"
 #include "tests/audio/audio_test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,22 +1,21 @@
-// show_digest: runs the show's main routine on the virtual clock, with one seed and a scripted
-// spectrum, and prints a digest of every frame it presents: the same program built for each
-// platform must print the same lines. With --write-spectrum it writes the script instead.
+// show_digest: runs the show's main routine on the virtual platform, with one seed and a
+// scripted spectrum, and prints a digest of every frame it presents: the same program built for
+// each platform must print the same lines. With --write-spectrum it writes the script instead.
 // Usage: show_digest --write-spectrum FILE FRAMES
 //        show_digest SEED SPECTRUM_FILE FPS FRAMES
-// The spectrum file holds 1024 floats a frame (glaxen-render's --spectrum format); past its
-// end the reads fail and leave the spectrum as it was, as after the music's end.
-#include "platform/null/null_platform.h"
-#include "show/show_frame.h"
+// The spectrum file holds kSpectrumSize floats a frame (glaxen-render's --spectrum format);
+// past its end the reads fail and leave the spectrum as it was, as after the music's end.
+#include "audio/spectrum_sources.h"
+#include "platform/virtual/virtual_platform.h"
+#include "show/frame_passes.h"
 #include "show/show_main.h"
-#include "show/spectrum.h"
-#include "show/virtual_clock.h"
 
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -43,26 +42,14 @@ uint64_t digest(const Pixel *frame) {
     return h;
 }
 
-struct Run {
-    uint32_t seed;
-    FILE *spectra;
-    uint64_t spectraFrames;
-    uint64_t frames;  // the run stops after this many
-    VirtualClock clock;
-};
-
-Run &runOf(void *user) {
-    return *static_cast<Run *>(user);
-}
-
 // Writes frames spectra of the script.
 int writeSpectra(const char *path, uint64_t frames) {
     FILE *out = std::fopen(path, "wb");
     if (out == nullptr) return 2;
-    std::vector<float> spectrum(kSpectrumSize);
+    float spectrum[kSpectrumSize];
     for (uint64_t k = 0; k < frames; ++k) {
-        scriptedSpectrum(k, spectrum.data());
-        std::fwrite(spectrum.data(), sizeof(float), spectrum.size(), out);
+        scriptedSpectrum(k, spectrum);
+        std::fwrite(spectrum, sizeof spectrum, 1, out);
     }
     return std::fclose(out) == 0 ? 0 : 2;
 }
@@ -72,44 +59,29 @@ int writeSpectra(const char *path, uint64_t frames) {
 int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-spectrum")
         return writeSpectra(argv[2], std::strtoull(argv[3], nullptr, 10));
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
-                             "       show_digest --write-spectrum FILE FRAMES\n");
+    SpectrumSource spectra;
+    std::string error;
+    const uint64_t frames = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 0;
+    const uint32_t fps = argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0;
+    if (frames == 0 || fps == 0 || !openSpectrumFile(spectra, argv[2], error)) {
+        std::fprintf(stderr,
+                     "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
+                     "       show_digest --write-spectrum FILE FRAMES\n%s\n",
+                     error.c_str());
         return 2;
     }
-    Run run{static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)),
-            std::fopen(argv[2], "rb"),
-            0,
-            std::strtoull(argv[4], nullptr, 10),
-            {}};
-    run.clock.fpsNum = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
-    if (run.spectra == nullptr || run.clock.fpsNum == 0) {
-        std::fprintf(stderr, "show_digest: cannot read %s\n", argv[2]);
-        return 2;
-    }
-    std::fseek(run.spectra, 0, SEEK_END);
-    run.spectraFrames = static_cast<uint64_t>(std::ftell(run.spectra)) / (4 * kSpectrumSize);
-
-    ShowPlatform p = nullPlatform();
-    p.system.user = p.presenter.user = p.audio.user = &run;
-    p.system.calendarTime = [](void *u) { return runOf(u).seed; };
-    p.system.milliseconds = [](void *u) { return virtualClockRead(runOf(u).clock); };
-    p.system.escapePressed = [](void *u) { return runOf(u).clock.frame + 1 >= runOf(u).frames; };
-    p.presenter.open = [](void *, const char *, int, int, bool) { return 1; };
-    p.presenter.present = [](void *u, const Pixel *frame) {
-        std::printf("%" PRIu64 " %016" PRIx64 "\n", runOf(u).clock.frame, digest(frame));
+    VirtualPlatform run;
+    run.seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
+    run.clock.fpsNum = fps;
+    run.lastFrame = frames - 1;
+    run.user = &spectra;
+    run.spectrum = [](void *user, uint64_t frame, uint32_t ms, float *out) {
+        return readSpectrum(*static_cast<SpectrumSource *>(user), frame, ms, out);
     };
-    p.audio.init = [](void *, int, uint32_t, uint32_t) { return true; };
-    p.audio.streamCreateFile = [](void *, const char *, uint64_t, uint64_t, uint32_t) {
-        return 1u;
+    run.present = [](void *, uint64_t frame, const Pixel *pixels) {
+        std::printf("%" PRIu64 " %016" PRIx64 "\n", frame, digest(pixels));
     };
-    p.audio.channelGetData = [](void *u, uint32_t, float *spectrum, uint32_t) {
-        Run &r = runOf(u);
-        if (r.clock.frame >= r.spectraFrames) return -1;
-        std::fseek(r.spectra, static_cast<long>(r.clock.frame * 4 * kSpectrumSize), SEEK_SET);
-        return std::fread(spectrum, 4 * kSpectrumSize, 1, r.spectra) == 1 ? 4 * kSpectrumSize : -1;
-    };
-    const int code = showMain(p);
-    std::fclose(run.spectra);
+    const int code = showMain(virtualShowPlatform(run));
+    closeSpectrumSource(spectra);
     return code;
 }

@@ -1,8 +1,8 @@
 // Music report: replays the show's 60 Hz spectrum reads over an Ogg file and tabulates reactions.
+#include "audio/spectrum.h"
 #include "ogg_decoder.h"
 #include "reaction_stats.h"
 #include "show/frame_passes.h"
-#include "show/spectrum.h"
 #include "track_layout.h"
 
 #include <algorithm>

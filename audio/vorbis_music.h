@@ -2,7 +2,7 @@
 // interleaved stereo floats, a block at a time, and seeks to any frame. Needs: libvorbisfile.
 #pragma once
 
-#include "platform/vorbis/vorbis_convert.h"
+#include "audio/vorbis_convert.h"
 
 #include <cstdint>
 

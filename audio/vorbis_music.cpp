@@ -1,6 +1,6 @@
 // The streaming music decoder (see vorbis_music.h): libvorbisfile blocks, mixed to stereo and
 // converted to 44100 Hz link by link, so chained files of other layouts and rates play on.
-#include "platform/vorbis/vorbis_music.h"
+#include "audio/vorbis_music.h"
 
 #include <vorbis/vorbisfile.h>
 

@@ -1,11 +1,13 @@
-// Tests of the audio layer's position arithmetic: the heard position from the device's
+// Tests of the audio core's position arithmetic: the heard position from a device's
 // hand-overs, freezing it, and the ring of decoded frames by stream position.
-#include "platform/sdl2/sdl2_audio_position.h"
+#include "audio/playback_clock.h"
+#include "audio/stream_ring.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,24 +48,26 @@ TEST(Position, FreezingHoldsTheHeardFrameAndAResetGoesBackBeforeTheStart) {
     EXPECT_EQ(heardFrame(clock, 1000 * kMs), -256) << "after a reset";
 }
 
-// A ring of capacity 8, used and cleared, then written through stream frame end - 1 in pieces of
-// up to three frames, each frame's left value frame + 1 and its right one -(frame + 1), so a 0
-// marks silence. Frames the ring does not hold must not come from the earlier use.
+// A ring of capacity 8, used through frame 20, then started again at a frame and written
+// through stream frame end - 1 in pieces of up to three frames, each frame's left value
+// frame + 1 and its right one -(frame + 1), so a 0 marks silence. Frames the ring does not hold
+// must not come from the earlier use.
 TEST(Position, TheRingCopiesHeldFramesAndSilenceElsewhere) {
-    // The ring's end and length, the first frame asked for, the gain, and the left values
-    // expected (the right ones are their negatives).
-    const std::tuple<const char *, int64_t, int64_t, int64_t, float, std::vector<float>> cases[] = {
-        {"before the start", 6, -1, -3, 1.0f, {0, 0, 0, 1, 2}},
-        {"across the wrap", 11, -1, 5, 1.0f, {6, 7, 8, 9, 10, 11}},
-        {"overwritten history", 20, -1, 10, 1.0f, {0, 0, 13, 14}},
-        {"not decoded yet", 20, -1, 18, 1.0f, {19, 20, 0, 0}},
-        {"past the stream's end", 20, 19, 17, 1.0f, {18, 19, 0, 0}},
-        {"scaled", 20, -1, 16, 0.5f, {8.5f, 9, 9.5f, 10}}};
-    for (const auto &[name, end, length, first, gain, left] : cases) {
+    // Where the ring started again, its end and length, the first frame asked for, the gain,
+    // and the left values expected (the right ones are their negatives).
+    const std::tuple<const char *, int64_t, int64_t, int64_t, int64_t, float, std::vector<float>>
+        cases[] = {{"before the start", 0, 6, -1, -3, 1.0f, {0, 0, 0, 1, 2}},
+                   {"across the wrap", 0, 11, -1, 5, 1.0f, {6, 7, 8, 9, 10, 11}},
+                   {"overwritten history", 0, 20, -1, 10, 1.0f, {0, 0, 13, 14}},
+                   {"not decoded yet", 0, 20, -1, 18, 1.0f, {19, 20, 0, 0}},
+                   {"past the stream's end", 0, 20, 19, 17, 1.0f, {18, 19, 0, 0}},
+                   {"scaled", 0, 20, -1, 16, 0.5f, {8.5f, 9, 9.5f, 10}},
+                   {"before a later start", 14, 18, -1, 12, 1.0f, {0, 0, 15, 16, 17, 18}}};
+    for (const auto &[name, start, end, length, first, gain, left] : cases) {
         StreamRing ring;
         ringAllocate(ring, 5);
-        for (const int64_t through : {int64_t{21}, end}) {
-            ringClear(ring);
+        for (const auto &[from, through] : {std::pair<int64_t, int64_t>{0, 21}, {start, end}}) {
+            ringRestart(ring, from);
             for (int space = 0; ring.end < through; ringCommit(ring, space)) {
                 float *span = ringWriteSpan(ring, &space);
                 space = static_cast<int>(std::min<int64_t>({space, 3, through - ring.end}));

@@ -1,5 +1,5 @@
 // Spectrum: Hann-windowed 2048-point real FFT through kissfft, scaled to sine amplitude / 2.
-#include "show/spectrum.h"
+#include "audio/spectrum.h"
 
 #include <kiss_fftr.h>
 

@@ -1,31 +1,5 @@
-# The show on Linux desktops and glaxen-render beside it, with what installs them: the menu
-# entry, the icon, the man pages and the Debian package.
-
-add_executable(glaxen app/glaxen_main.cpp)
-target_link_libraries(glaxen PRIVATE glaxen_sdl2)
-set_target_properties(glaxen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GLAXEN_RUN_DIR})
-
-# glaxen-render: the show's frames on a virtual clock, to pictures, video or raw frames.
-add_library(glaxen_render STATIC
-  render/render_options.cpp
-  render/render_session.cpp
-  render/interrupts.cpp
-  render/output_file.cpp
-  render/y4m_stream.cpp
-  render/png_encoder.cpp
-  render/frame_workers.cpp
-  render/spectrum_sources.cpp
-  render/spectrum_feed.cpp
-  render/music_spectrum.cpp
-  render/progress.cpp)
-find_package(Threads REQUIRED)
-target_link_libraries(glaxen_render PUBLIC glaxen_core glaxen_vorbis glaxen::deflate
-                                           Threads::Threads)
-add_executable(glaxen-render app/render_main.cpp)
-target_link_libraries(glaxen-render PRIVATE glaxen_render)
-set_target_properties(glaxen-render PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GLAXEN_RUN_DIR})
-
-# ---------------------------------------------------------------- installing
+# What installs the desktop's show and glaxen-render: the menu entry, the icon, the man pages and
+# the Debian package.
 
 include(GNUInstallDirs)
 set(GLAXEN_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/glaxen)  # where the music goes

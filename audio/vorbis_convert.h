@@ -1,12 +1,13 @@
 // The music decoder's conversions: Vorbis channel layouts mixed to stereo, and a windowed-sinc
 // rate converter to 44100 Hz whose positions are exact fractions, so it never drifts however
-// long the music. Pure arithmetic; needs nothing.
+// long the music. Pure arithmetic, at the show's kMusicRate.
 #pragma once
+
+#include "show/show_platform.h"
 
 #include <cstdint>
 #include <vector>
 
-constexpr int kMusicRate = 44100;           // frames per second of everything the decoder gives
 constexpr int kMusicChannels = 2;           // interleaved left, right
 constexpr int kMusicMinRate = 1000;         // source rates the converter takes
 constexpr int kMusicMaxRate = 384000;       //

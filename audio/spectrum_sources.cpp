@@ -1,7 +1,5 @@
-// Where glaxen-render's spectra come from (see spectrum_sources.h).
-#include "render/spectrum_sources.h"
-
-#include "show/spectrum.h"
+// Where a computed show's spectra come from (see spectrum_sources.h).
+#include "audio/spectrum_sources.h"
 
 #include <sys/stat.h>
 
@@ -11,6 +9,7 @@
 namespace {
 
 constexpr long kSpectrumBytes = sizeof(float) * kSpectrumSize;  // one frame's spectrum
+constexpr int kMusicRingFrames = 4 * kSpectrumWindow;           // decoded ahead at most
 
 }  // namespace
 
@@ -48,6 +47,25 @@ bool openSpectrumFile(SpectrumSource &source, const std::string &path, std::stri
     return true;
 }
 
+// The decoder, the ring and the analyser, made once.
+bool openMusicSource(SpectrumSource &source, const std::string &path, std::string &error) {
+    source.kind = SpectrumKind::kMusic;
+    VorbisOpenError why = VorbisOpenError::kNone;
+    VorbisMusic *music = openVorbisMusic(path.c_str(), &why);
+    if (music == nullptr) {
+        error = "cannot read the music " + path + ": " + vorbisOpenErrorText(why) +
+                " (--silent renders without it)";
+        return false;
+    }
+    if (!musicStreamAllocate(source.music, kMusicRingFrames)) {
+        closeVorbisMusic(music);
+        error = "out of memory";
+        return false;
+    }
+    musicStreamSet(source.music, music, 0);
+    return true;
+}
+
 // ---------------------------------------------------------------- reading
 
 // Silent: nothing; file: the frame's own spectrum; music: the samples at its time.
@@ -65,7 +83,14 @@ bool readSpectrum(SpectrumSource &source, uint64_t frame, uint32_t milliseconds,
         return true;
     }
     case SpectrumKind::kMusic:
-        return readMusicSpectrum(source, milliseconds, out);
+        return musicStreamSpectrum(source.music, int64_t{milliseconds} * kMusicRate / 1000, out);
     }
     return false;
+}
+
+// Closes whatever the source opened.
+void closeSpectrumSource(SpectrumSource &source) {
+    if (source.file) std::fclose(source.file);
+    source.file = nullptr;
+    musicStreamFree(source.music);
 }

@@ -1,6 +1,6 @@
 // Tests of the spectrum read: bin-centre sines, the window's shape, silence and mono mixing;
 // needs GoogleTest.
-#include "show/spectrum.h"
+#include "audio/spectrum.h"
 
 #include <gtest/gtest.h>
 

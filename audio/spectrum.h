@@ -1,8 +1,10 @@
-// Spectrum: 1024 magnitudes of 2048 mono samples (periodic Hann, real FFT); needs kissfft.
+// The spectrum function: kSpectrumSize magnitudes of 2048 mono samples (periodic Hann, real
+// FFT), and the mono mix before it. Needs: kissfft.
 #pragma once
 
-constexpr int kSpectrumSize = 1024;    // magnitudes per read
-constexpr int kSpectrumWindow = 2048;  // samples per read
+#include "show/show_platform.h"
+
+constexpr int kSpectrumWindow = 2 * kSpectrumSize;  // samples per read
 
 struct SpectrumAnalyzer;  // window table, FFT plan and scratch
 

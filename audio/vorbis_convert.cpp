@@ -1,5 +1,5 @@
 // Stereo mixing and rate conversion for the music decoder (see vorbis_convert.h).
-#include "platform/vorbis/vorbis_convert.h"
+#include "audio/vorbis_convert.h"
 
 #include <algorithm>
 #include <cassert>

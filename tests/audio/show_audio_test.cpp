@@ -1,0 +1,332 @@
+// Tests of the show's audio library over a scripted device, on files written here: files that
+// play and files that do not, the spectrum of what is heard at any position, the stream's end,
+// what a pulling device takes at the volume, handles, and shutdown in any order. No device, no
+// thread and no clock: the scripted device says what it hears.
+#include "audio/show_audio.h"
+#include "tests/audio/audio_test_files.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A device that does what it is told and remembers what it was asked.
+struct FakeDevice {
+    bool present = true;              // open finds a device
+    int bufferFrames = 0;             // 0: plays whole streams; else pulls buffers of this size
+    int64_t heard = 0;                // what a device of whole streams hears now
+    std::string fetched;              // the file fetch was asked for
+    const char *fetchSays = nullptr;  // what fetch answers; it brings the file when null
+    std::string fetchFrom;            // the file fetch copies from
+    const char *loadSays = nullptr;   // what load answers
+    std::vector<std::string> calls;   // "start", "stop", "close", in order
+};
+
+FakeDevice &fakeOf(void *user) {
+    return *static_cast<FakeDevice *>(user);
+}
+
+// The backend over a fake: heardFrame only for a device of whole streams, fetch and load only
+// for one that fetches.
+AudioBackend fakeBackend(FakeDevice *device, bool fetches) {
+    AudioBackend b;
+    b.user = device;
+    b.open = [](void *u, AudioPlayer &, int *frames, std::string *why) {
+        *frames = fakeOf(u).bufferFrames;
+        *why = "no card";
+        return fakeOf(u).present;
+    };
+    b.close = [](void *u) { fakeOf(u).calls.push_back("close"); };
+    b.start = [](void *u) { fakeOf(u).calls.push_back("start"); };
+    b.stop = [](void *u) { fakeOf(u).calls.push_back("stop"); };
+    if (device->bufferFrames == 0) b.heardFrame = [](void *u) { return fakeOf(u).heard; };
+    if (!fetches) return b;
+    b.load = [](void *u, const char *) { return fakeOf(u).loadSays; };
+    b.fetch = [](void *u, const char *file) {
+        FakeDevice &d = fakeOf(u);
+        d.fetched = file;
+        if (d.fetchSays == nullptr) std::filesystem::copy_file(d.fetchFrom, file);
+        return d.fetchSays;
+    };
+    return b;
+}
+
+// A player over a fake device, freed at the end of the test.
+struct Player {
+    FakeDevice device;
+    AudioPlayer state;
+    ShowAudio audio = showAudio(&state);
+    explicit Player(int bufferFrames = 0, bool fetches = false) {
+        device.bufferFrames = bufferFrames;
+        state.backend = fakeBackend(&device, fetches);
+    }
+    ~Player() { audio.free(audio.user); }
+    bool init() { return audio.init(audio.user, 1, kMusicRate, 0); }
+    uint32_t open(const std::string &path) {
+        return audio.streamCreateFile(audio.user, path.c_str(), 0, 0, 0);
+    }
+    bool play(uint32_t handle) { return audio.channelPlay(audio.user, handle, false); }
+    int32_t read(uint32_t handle, std::vector<float> &spectrum,
+                 uint32_t flags = kAudioDataFft2048) {
+        return audio.channelGetData(audio.user, handle, spectrum.data(), flags);
+    }
+    // What a pulling device's callback takes: false when nothing plays.
+    bool pull(std::vector<float> &stereo) {
+        const int frames = static_cast<int>(stereo.size() / 2);
+        if (!audioHandOver(state, frames)) return false;
+        audioPull(state, stereo.data(), frames);
+        return true;
+    }
+};
+
+// Frames first to first + count of a file from the decoder, silence outside it.
+std::vector<float> decoded(const std::string &path, int64_t first, int64_t count) {
+    std::vector<float> stereo(2 * static_cast<size_t>(count), 0.0f);
+    VorbisMusic *music = openVorbisMusic(path.c_str());
+    const int64_t skip = std::max<int64_t>(0, -first);
+    if (music && seekVorbisMusic(music, first + skip))
+        readVorbisMusic(music, stereo.data() + 2 * skip, static_cast<int>(count - skip));
+    closeVorbisMusic(music);
+    return stereo;
+}
+
+// The spectrum a read at heard must give.
+std::vector<float> expectedAt(const std::string &path, int64_t heard) {
+    return spectrumAt(decoded(path, heard, kSpectrumWindow), 0, 2);
+}
+
+// Lines written to standard error while f runs.
+std::string said(const std::function<void()> &f) {
+    testing::internal::CaptureStderr();
+    f();
+    return testing::internal::GetCapturedStderr();
+}
+
+const std::vector<float> kMarks(kSpectrumSize, 7.5f);  // a spectrum a failing read leaves alone
+
+class Library : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(dir.path.empty()) << "no temporary folder"; }
+    TempDir dir;
+};
+
+// ---------------------------------------------------------------- files that do not play
+
+struct Refused {
+    const char *name;
+    std::function<bool(const std::string &path)> make;  // writes the file; null: none
+    const char *why;                                    // the reason said
+};
+
+// Each gives handle 0 and one line saying why; reads and play fail and touch nothing.
+TEST_F(Library, FilesThatDoNotPlaySayWhyOnce) {
+    const auto text = [](std::string bytes) {
+        return [=](const std::string &path) { return writeBytes(path, bytes); };
+    };
+    const Refused cases[] = {
+        {"no file", nullptr, "no such file"},
+        {"not Ogg at all", text("RIFF"), "not Ogg Vorbis"},
+        {"empty", text(""), "not Ogg Vorbis"},
+        {"no samples",
+         [](const std::string &path) {
+             return writeOgg(path, {.frames = 0}, binTone(5, 0.5, 44100));
+         },
+         "no sound in it"},
+        {"a folder",
+         [](const std::string &path) { return std::filesystem::create_directory(path); },
+#ifdef _WIN32
+         "cannot be read"},  // Windows refuses to open a folder
+#else
+         "not a regular file"},
+        // A FIFO nobody writes to: refused at once, never waited on (the show opens its music
+        // before its dialog).
+        {"a FIFO", [](const std::string &path) { return mkfifo(path.c_str(), 0600) == 0; },
+         "not a regular file"},
+#endif
+    };
+    for (const Refused &c : cases) {
+        const std::string path = dir.file(std::string(c.name) + ".ogg");
+        ASSERT_TRUE(!c.make || c.make(path)) << c.name << ": writing the file";
+        Player player;
+        ASSERT_TRUE(player.init());
+        uint32_t handle = 1;
+        const std::string lines = said([&] { handle = player.open(path); });
+        EXPECT_EQ(handle, 0u) << c.name;
+        EXPECT_EQ(lines, "glaxen: cannot play " + path + ": " + c.why + "; the show runs silent\n")
+            << c.name;
+        std::vector<float> spectrum = kMarks;
+        EXPECT_EQ(player.read(handle, spectrum), -1) << c.name;
+        EXPECT_EQ(spectrum, kMarks) << c.name << ": the spectrum after a failing read";
+        EXPECT_FALSE(player.play(handle)) << c.name;
+    }
+}
+
+// ---------------------------------------------------------------- the spectrum heard
+
+// A file that plays says nothing; only the kSpectrumWindow read is given, of the decoder's frames
+// from the heard position on, silence before the start and past the end, wherever the device is
+// heard (far ahead or back: the read seeks). From the end on reads fail and leave the spectrum
+// as it was; played again, the stream starts over.
+TEST_F(Library, TheSpectrumIsOfTheFramesHeardWhereverTheyAre) {
+    const std::string tone = dir.file("tone.ogg"), hours = dir.file("hours.ogg");
+    const int64_t toneFrames = 3 * 44100;
+    ASSERT_TRUE(writeOgg(tone, {.frames = toneFrames}, withNoise(binTone(100, 0.5, 44100), 0.05)));
+    // Four hours: 48 chained links of one five-minute encoding.
+    const OggFormat link{.rate = 8000, .channels = 1, .frames = 5 * 60 * 8000, .quality = 0.0f};
+    ASSERT_TRUE(writeChainedOgg(hours, link, withNoise(binTone(50, 0.5, 8000), 0.05), 48));
+    const int64_t hour = 3600 * int64_t{44100};
+    // The file and the positions heard, in order; the last is the file's end where it is given.
+    const std::vector<std::pair<std::string, std::vector<int64_t>>> cases = {
+        {tone, {-1000, 0, 735, 30000, 5000, toneFrames - 1000, toneFrames}},
+        {hours, {0, 3 * hour + 12345, 3 * hour + 20000, 100, 2 * hour}}};
+    for (const auto &[path, positions] : cases) {
+        Player player;
+        ASSERT_TRUE(player.init());
+        uint32_t handle = 0;
+        EXPECT_EQ(said([&] { handle = player.open(path); }), "") << path;
+        ASSERT_NE(handle, 0u) << path;
+        std::vector<float> spectrum = kMarks;
+        for (uint32_t flags : {0u, 0x80000001u, 0x80000003u, 4096u})
+            EXPECT_EQ(player.read(handle, spectrum, flags), -1) << "flags " << flags;
+        EXPECT_EQ(spectrum, kMarks) << "after refused reads";
+        ASSERT_TRUE(player.play(handle));
+        for (const int64_t heard : positions) {
+            player.device.heard = heard;
+            spectrum = kMarks;
+            if (heard == toneFrames) {
+                EXPECT_EQ(player.read(handle, spectrum), -1) << "at the end";
+                EXPECT_EQ(spectrum, kMarks) << "after the end";
+                continue;
+            }
+            ASSERT_EQ(player.read(handle, spectrum), 4096) << path << " at " << heard;
+            EXPECT_EQ(firstDifference(spectrum, expectedAt(path, heard)), "")
+                << path << " at " << heard;
+            EXPECT_EQ(peakBin(spectrum), path == tone ? 100 : 50) << path << " at " << heard;
+        }
+    }
+}
+
+// After its end the stream plays again from its first frame: a pulling device takes it anew.
+TEST_F(Library, APulledStreamComesAtTheVolumeAndStartsOverAfterItsEnd) {
+    const std::string path = dir.file("tone.ogg");
+    const int64_t frames = 10000;
+    ASSERT_TRUE(writeOgg(path, {.frames = frames}, withNoise(binTone(150, 0.5, 44100), 0.05)));
+    const std::vector<float> whole = decoded(path, 0, frames + 3000);
+    Player player(1000);
+    ASSERT_TRUE(player.init());
+    const uint32_t handle = player.open(path);
+    std::vector<float> buffer(2 * 1000);
+    EXPECT_FALSE(player.pull(buffer)) << "before play";
+    ASSERT_TRUE(player.play(handle));
+    EXPECT_EQ(player.device.calls, std::vector<std::string>{"start"});
+    std::vector<float> out;
+    for (const uint32_t volume : {100u, 50u, 0u, 100u}) {
+        EXPECT_TRUE(player.audio.setVolume(player.audio.user, volume));
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(player.pull(buffer));
+            for (size_t j = 0; j < buffer.size(); ++j)
+                ASSERT_EQ(buffer[j], whole[out.size() + j] * (volume / 100.0f))
+                    << "at volume " << volume << ", value " << out.size() + j;
+            out.insert(out.end(), buffer.begin(), buffer.end());
+        }
+    }
+    ASSERT_TRUE(player.audio.stop(player.audio.user));
+    EXPECT_FALSE(player.pull(buffer)) << "after stop";
+    const int64_t heard = audioHeardFrame(player.state);
+    EXPECT_GE(heard, 12000 - 2 * 1000) << "one buffer late at most, and one of latency";
+    EXPECT_LE(heard, 12000 - 1000);
+    std::vector<float> spectrum = kMarks;
+    EXPECT_EQ(player.read(handle, spectrum), -1) << "heard past the end";
+    ASSERT_TRUE(player.play(handle)) << "played again";
+    EXPECT_LT(audioHeardFrame(player.state), 0) << "played again, nothing heard yet";
+    ASSERT_TRUE(player.pull(buffer));
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), whole.begin())) << "from the start";
+    ASSERT_TRUE(player.audio.stop(player.audio.user));  // holds the heard position
+    ASSERT_EQ(player.read(handle, spectrum), 4096);
+    EXPECT_EQ(firstDifference(spectrum, expectedAt(path, audioHeardFrame(player.state))), "");
+}
+
+// ---------------------------------------------------------------- devices, files, shutdown
+
+// Without a device the show runs silent, saying so once with the device's reason; stop and
+// free without one, or twice, are harmless; a new stream replaces the old, whose handle is never
+// given again, and a player freed and started again counts on.
+TEST_F(Library, ShutdownInAnyOrderIsHarmlessAndANewStreamReplacesTheOld) {
+    const std::string first = dir.file("first.ogg"), second = dir.file("second.ogg");
+    ASSERT_TRUE(writeOgg(first, {.frames = 44100}, binTone(30, 0.5, 44100)));
+    ASSERT_TRUE(writeOgg(second, {.frames = 44100}, binTone(90, 0.5, 44100)));
+    Player player;
+    player.device.present = false;
+    EXPECT_EQ(said([&] {
+                  EXPECT_FALSE(player.init());
+                  EXPECT_EQ(player.open(first), 0u);
+              }),
+              "glaxen: no audio device; the show runs silent (no card)\n");
+    EXPECT_FALSE(player.audio.stop(player.audio.user)) << "without a device";
+    EXPECT_FALSE(player.audio.free(player.audio.user)) << "without a device";
+    EXPECT_FALSE(player.audio.setVolume(player.audio.user, 50)) << "without a device";
+    player.device.present = true;
+    ASSERT_TRUE(player.init());
+    std::vector<float> spectrum(kSpectrumSize);
+    const uint32_t a = player.open(first);
+    ASSERT_TRUE(player.play(a));
+    const uint32_t b = player.open(second);
+    EXPECT_EQ(player.read(a, spectrum), -1) << "the replaced stream";
+    EXPECT_FALSE(player.play(a)) << "the replaced stream";
+    ASSERT_TRUE(player.play(b));
+    ASSERT_EQ(player.read(b, spectrum), 4096);
+    EXPECT_EQ(peakBin(spectrum), 90) << "the new stream";
+    EXPECT_TRUE(player.audio.stop(player.audio.user));
+    EXPECT_TRUE(player.audio.stop(player.audio.user)) << "the second stop";
+    EXPECT_TRUE(player.audio.free(player.audio.user));
+    EXPECT_FALSE(player.audio.free(player.audio.user)) << "the second free";
+    EXPECT_EQ(player.device.calls,
+              (std::vector<std::string>{"start", "start", "stop", "stop", "close"}));
+    EXPECT_EQ(player.read(b, spectrum), -1) << "a read after free";
+    EXPECT_FALSE(player.play(b)) << "play after free";
+    ASSERT_TRUE(player.init()) << "init again after free";
+    const uint32_t again = player.open(first);
+    EXPECT_GT(again, b) << "a new handle, so the old one stays stale";
+}
+
+// A file the stream lacks is fetched where the device can, then plays; a fetch or a load that
+// fails is the one line's reason.
+TEST_F(Library, AMissingFileIsFetchedAndADeviceMayRefuseIt) {
+    const std::string source = dir.file("source.ogg"), path = dir.file("fetched.ogg");
+    ASSERT_TRUE(writeOgg(source, {.frames = 44100}, binTone(60, 0.5, 44100)));
+    struct Case {
+        const char *name, *fetchSays, *loadSays, *why;
+    } cases[] = {
+        {"fetched", nullptr, nullptr, nullptr},
+        {"not found", "not found beside the page", nullptr, "not found beside the page"},
+        {"too long to hold", nullptr, "the browser cannot hold it", "the browser cannot hold it"}};
+    for (const Case &c : cases) {
+        std::filesystem::remove(path);
+        Player player(0, true);
+        player.device.fetchSays = c.fetchSays;
+        player.device.fetchFrom = source;
+        player.device.loadSays = c.loadSays;
+        ASSERT_TRUE(player.init());
+        uint32_t handle = 0;
+        const std::string lines = said([&] { handle = player.open(path); });
+        EXPECT_EQ(player.device.fetched, path) << c.name;
+        EXPECT_EQ(handle != 0, c.why == nullptr) << c.name;
+        EXPECT_EQ(lines,
+                  c.why ? "glaxen: cannot play " + path + ": " + c.why + "; the show runs silent\n"
+                        : "")
+            << c.name;
+        std::vector<float> spectrum(kSpectrumSize);
+        EXPECT_EQ(player.read(handle, spectrum), c.why ? -1 : 4096) << c.name;
+    }
+}
+
+}  // namespace
