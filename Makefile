@@ -34,6 +34,7 @@ WINDOWS  := build/windows
 WEB      := build/web
 WEB_PORT ?= 8000
 FUZZ_SECONDS ?= 120
+MUSIC    := assets/$(shell sed -n 's/.*kMusicFile = "\(.*\)".*/\1/p' show/show_main.h)
 JOBS     ?= $(shell nproc)
 
 .PHONY: run test unit sanitize tsan bench bench-video assets fuzz format release clean package \
@@ -125,8 +126,8 @@ assets: deps-run deps-assets
 	      -DGLAXEN_TOOLS=ON -DGLAXEN_TESTS=OFF
 	cmake --build $(TOOLS) -j $(JOBS) --target picture_generator music_generator music_report
 	$(TOOLS)/tools/picture_generator/picture_generator assets --png docs
-	$(TOOLS)/tools/music/music_generator assets/qx-331b_051224.ogg
-	$(TOOLS)/tools/music_report/music_report assets/qx-331b_051224.ogg
+	$(TOOLS)/tools/music/music_generator $(MUSIC)
+	$(TOOLS)/tools/music_report/music_report $(MUSIC)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -2,6 +2,7 @@
 #include "tests/audio/audio_test_files.h"
 
 #include "audio/spectrum.h"
+#include "audio/vorbis_music.h"
 
 #include <vorbis/vorbisenc.h>
 
@@ -132,6 +133,17 @@ SampleFunction withNoise(const SampleFunction &sample, double amplitude) {
         x ^= x >> 13;
         return sample(frame, channel) + float((x / 4294967296.0 - 0.5) * 2.0 * amplitude);
     };
+}
+
+// Seeks there, past a start before the music's.
+std::vector<float> decodedFrames(const std::string &path, int64_t first, int64_t count) {
+    std::vector<float> stereo(2 * static_cast<size_t>(count), 0.0f);
+    VorbisMusic *music = openVorbisMusic(path.c_str());
+    const int64_t skip = std::max<int64_t>(0, -first);
+    if (music && seekVorbisMusic(music, first + skip))
+        readVorbisMusic(music, stereo.data() + 2 * skip, static_cast<int>(count - skip));
+    closeVorbisMusic(music);
+    return stereo;
 }
 
 std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel) {

@@ -37,6 +37,9 @@ SampleFunction binTone(int bin, double amplitude, int rate);
 // sample with white noise of amplitude added: more bytes to the second, so more pages.
 SampleFunction withNoise(const SampleFunction &sample, double amplitude);
 
+// Frames first to first + count of a file from the decoder, silence outside it.
+std::vector<float> decodedFrames(const std::string &path, int64_t first, int64_t count);
+
 // The spectrum of 2048 interleaved stereo frames from first on: of channel 0 or 1, or of
 // their mix (2).
 std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel);

@@ -55,15 +55,6 @@ size_t firstSound(const std::vector<float> &stereo) {
     return static_cast<size_t>(sound - stereo.begin()) / 2;
 }
 
-// The first frames of a file from the decoder, silence past its end as the device plays it.
-std::vector<float> decode(const std::string &path, int64_t frames) {
-    std::vector<float> stereo(2 * static_cast<size_t>(frames), 0.0f);
-    VorbisMusic *music = openVorbisMusic(path.c_str());
-    if (music) readVorbisMusic(music, stereo.data(), static_cast<int>(frames));
-    closeVorbisMusic(music);
-    return stereo;
-}
-
 // Every test starts on SDL's dummy driver.
 class Audio : public testing::Test {
 protected:
@@ -93,7 +84,7 @@ TEST_F(Audio, TheHeardPositionFollowsTheDeviceToTheStreamsEnd) {
     const int64_t heard = layer.heard();
     std::vector<float> spectrum(kSpectrumSize);
     ASSERT_EQ(layer.read(handle, spectrum), 4096);
-    const std::vector<float> decoded = decode(path, heard + kSpectrumWindow);
+    const std::vector<float> decoded = decodedFrames(path, 0, heard + kSpectrumWindow);
     EXPECT_EQ(firstDifference(spectrum, spectrumAt(decoded, heard, 2)), "") << "at frame " << heard;
     ASSERT_TRUE(layer.play(handle)) << "played on after the stop";
     ASSERT_TRUE(waitFor([&] { return layer.read(handle, spectrum) != 4096; }))
@@ -116,7 +107,7 @@ TEST_F(Audio, TheOutputCarriesTheStreamAtTheVolumeWhileTheSpectrumIgnoresIt) {
     constexpr size_t kFrames = 2 * 44100;
     const std::string path = dir.file("tone.ogg"), out = dir.file("out.raw");
     ASSERT_TRUE(writeOgg(path, {.frames = kFrames}, binTone(150, 0.5, 44100)));
-    const std::vector<float> decoded = decode(path, kFrames);
+    const std::vector<float> decoded = decodedFrames(path, 0, kFrames);
     SDL_setenv("SDL_AUDIODRIVER", "disk", 1);
     SDL_setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     // The disk driver's own pace is one buffer's length per buffer: real time. (Naming it too

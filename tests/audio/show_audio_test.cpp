@@ -88,20 +88,9 @@ struct Player {
     }
 };
 
-// Frames first to first + count of a file from the decoder, silence outside it.
-std::vector<float> decoded(const std::string &path, int64_t first, int64_t count) {
-    std::vector<float> stereo(2 * static_cast<size_t>(count), 0.0f);
-    VorbisMusic *music = openVorbisMusic(path.c_str());
-    const int64_t skip = std::max<int64_t>(0, -first);
-    if (music && seekVorbisMusic(music, first + skip))
-        readVorbisMusic(music, stereo.data() + 2 * skip, static_cast<int>(count - skip));
-    closeVorbisMusic(music);
-    return stereo;
-}
-
 // The spectrum a read at heard must give.
 std::vector<float> expectedAt(const std::string &path, int64_t heard) {
-    return spectrumAt(decoded(path, heard, kSpectrumWindow), 0, 2);
+    return spectrumAt(decodedFrames(path, heard, kSpectrumWindow), 0, 2);
 }
 
 // Lines written to standard error while f runs.
@@ -220,7 +209,7 @@ TEST_F(Library, APulledStreamComesAtTheVolumeAndStartsOverAfterItsEnd) {
     const std::string path = dir.file("tone.ogg");
     const int64_t frames = 10000;
     ASSERT_TRUE(writeOgg(path, {.frames = frames}, withNoise(binTone(150, 0.5, 44100), 0.05)));
-    const std::vector<float> whole = decoded(path, 0, frames + 3000);
+    const std::vector<float> whole = decodedFrames(path, 0, frames + 3000);
     Player player(1000);
     ASSERT_TRUE(player.init());
     const uint32_t handle = player.open(path);
