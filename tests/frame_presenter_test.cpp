@@ -90,11 +90,12 @@ FramePresenter presenterOver(RecordingDevice &r) {
     return p;
 }
 
-// Counts converter calls, whatever they convert.
+// Counts converter calls, converting with the converter open chose.
+PixelConverter chosen = nullptr;
 int converterCalls = 0;
 void countingConverter(void *destination, const Pixel *source, int count) {
     ++converterCalls;
-    copyPixels32(destination, source, count);
+    chosen(destination, source, count);
 }
 
 // A frame of varied pixels.
@@ -141,61 +142,56 @@ TEST(FramePresenter, OpenAndCloseRunTheirStepsInOrder) {
     }
 }
 
-// Pitch 2560: one converter call per frame; pitch 4096: one per row, each at its row, the gap
-// after it untouched.
-TEST(FramePresenter, PitchDecidesHowManyConverterCalls) {
-    for (const auto &[pitch, wantCalls] : {std::pair{2560, 1}, {4096, 480}}) {
-        RecordingDevice r;
-        r.pitch = pitch;
-        FramePresenter p = presenterOver(r);
-        ASSERT_EQ(presenterOpen(p, "", W, H, false), 1);
-        p.converter = countingConverter;
-        converterCalls = 0;
-        presenterPresent(p, kFrame.data());
-        EXPECT_EQ(converterCalls, wantCalls) << "pitch " << pitch;
-        for (int y = 0; y < H; y += 53) {
-            const uint8_t *row = &r.target[size_t(y) * pitch];
-            ASSERT_EQ(std::memcmp(row, &kFrame[size_t(y) * W], W * 4), 0) << pitch << ", row " << y;
-            ASSERT_TRUE(std::all_of(row + W * 4, row + pitch, [](uint8_t b) { return b == 0xEE; }))
-                << "pitch " << pitch << ": the gap after row " << y << " written";
-        }
-    }
-}
-
 // The display's bit count alone picks the converter; palette-indexed and unsupported formats
 // make open fail. The clearing passes zero the mode's bytes of each row, before the format is
-// asked for.
-TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
+// asked for. A present converts once when the rows lie back to back, else once a row, each at
+// its pitch, the gap after it untouched.
+TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
     const struct {
         DisplayFormat format;
-        int wantOpen;
+        int pitch;
         PixelConverter want;
-        std::string wantFailure;
-        int wantCleared;
+        int wantCalls;
+        std::string wantFailure = "(none)";
     } cases[] = {
-        {{true, 32, 4}, 1, copyPixels32, "(none)", 2560},
-        {{true, 24, 3}, 1, convertPixels24, "(none)", 1920},
-        {{true, 16, 2}, 1, convertPixels16, "(none)", 1280},
-        {{true, 15, 2}, 1, convertPixels15, "(none)", 1280},
-        {{false, 8, 1}, 0, nullptr, "the display's colours are palette-indexed", 640},
-        {{true, 8, 1}, 0, nullptr, "no pixel converter for the display's format", 640},
+        {{true, 32, 4}, 4096, copyPixels32, 480},
+        {{true, 32, 4}, 2560, copyPixels32, 1},
+        {{true, 24, 3}, 4096, convertPixels24, 480},
+        {{true, 16, 2}, 4096, convertPixels16, 480},
+        {{true, 15, 2}, 1280, convertPixels15, 1},
+        {{false, 8, 1}, 4096, nullptr, 0, "the display's colours are palette-indexed"},
+        {{true, 8, 1}, 4096, nullptr, 0, "no pixel converter for the display's format"},
     };
     for (const auto &c : cases) {
         RecordingDevice r;
         r.displayFormat = c.format;
         r.modeBits = c.format.bitCount;
-        r.pitch = 4096;
+        r.pitch = c.pitch;
         FramePresenter p = presenterOver(r);
-        const int bits = c.format.bitCount;
-        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.wantOpen) << bits << " bits";
+        const int bits = c.format.bitCount, rowBytes = W * c.format.bytesPerPixel;
+        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.want ? 1 : 0) << bits << " bits";
         EXPECT_EQ(p.converter, c.want) << bits << " bits";
         EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << bits << " bits";
         for (int y = 0; y < H; ++y) {
-            const uint8_t *row = &r.target[size_t(y) * r.pitch], *gap = row + c.wantCleared;
+            const uint8_t *row = &r.target[size_t(y) * r.pitch], *gap = row + rowBytes;
             ASSERT_TRUE(std::all_of(row, gap, [](uint8_t b) { return b == 0; }) &&
                         std::all_of(gap, row + r.pitch, [](uint8_t b) { return b == 0xEE; }))
-                << bits << " bits: row " << y << " not cleared to exactly " << c.wantCleared
-                << " bytes";
+                << bits << " bits: row " << y << " not cleared to exactly " << rowBytes << " bytes";
+        }
+        if (!c.want) continue;
+        chosen = p.converter;
+        p.converter = countingConverter;
+        converterCalls = 0;
+        presenterPresent(p, kFrame.data());
+        EXPECT_EQ(converterCalls, c.wantCalls) << bits << " bits, pitch " << c.pitch;
+        std::vector<uint8_t> want(rowBytes);
+        for (int y = 0; y < H; y += 53) {
+            const uint8_t *row = &r.target[size_t(y) * c.pitch];
+            c.want(want.data(), &kFrame[size_t(y) * W], W);
+            ASSERT_TRUE(
+                std::equal(row, row + rowBytes, want.data()) &&
+                std::all_of(row + rowBytes, row + c.pitch, [](uint8_t b) { return b == 0xEE; }))
+                << bits << " bits, pitch " << c.pitch << ": row " << y << " or the gap after it";
         }
     }
 }

@@ -224,6 +224,7 @@ TEST_F(Display, OpenFailuresAndClose) {
         {"palette display", "", true, 0, all, 0, DDPF_PALETTEINDEXED8},
         {"failed format query", "GetPixelFormat", false, 0, all, 1},
         {"shown full screen", "", true, 1, all, 0},
+        {"shown, every lock failing", "Lock", true, 1, all, 0},
         {"shown in a window", "", false, 1, all, 1},
     };
     for (const auto &c : cases) {
@@ -238,18 +239,6 @@ TEST_F(Display, OpenFailuresAndClose) {
         EXPECT_EQ(since(mark), joined({c.wantReleased, kClassAndCursor})) << c.name;
         EXPECT_EQ(f.cursorCounter, c.wantCursor) << c.name << ": the cursor counter after close";
     }
-}
-
-// A failed lock writes nothing and unlocks nothing, in the clearing passes and in present.
-TEST_F(Display, FailedLockWritesNothing) {
-    fake.failing = {"Lock"};
-    ASSERT_EQ(open(true), 1);
-    present();
-    EXPECT_EQ(fake.count("back.Unlock"), 0);
-    EXPECT_EQ(fake.count("back.Lock"), 3);
-    EXPECT_EQ(fake.count("Sleep("), 1) << "a frame that could not be shown waits for the display";
-    EXPECT_TRUE(std::all_of(fake.back->memory.begin(), fake.back->memory.end(),
-                            [](uint8_t b) { return b == 0xEE; }));
 }
 
 // ---------------------------------------------------------------- present and the window
