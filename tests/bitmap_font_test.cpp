@@ -44,6 +44,7 @@ std::vector<Pixel> markedPicture(const std::vector<int> &markers, int rows = 19)
     return picture;
 }
 
+// How many pixels are the glyph colour.
 int redCount(const std::vector<Pixel> &target) {
     int n = 0;
     for (Pixel p : target) n += p == BitmapFont::kGlyphColour;

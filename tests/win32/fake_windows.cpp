@@ -154,6 +154,7 @@ template <typename T> T *made() {
     return object.get();
 }
 
+// A surface of pitch x height bytes, 0xEE until written.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
     FakeSurface *s = made<FakeSurface>();
     s->name = name;

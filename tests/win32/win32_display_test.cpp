@@ -17,6 +17,7 @@ constexpr int W = 640, H = 480;
 const std::string kSize = "size " + std::to_string(sizeof(DDSURFACEDESC)) + ", ";
 static_assert(sizeof(void *) != 4 || sizeof(DDSURFACEDESC) == 108);
 
+// A frame of varied pixels.
 std::vector<Pixel> testFrame() {
     std::vector<Pixel> frame(W * H);
     for (int i = 0; i < W * H; ++i) frame[i] = 0x00102030u + 0x00010101u * (i % 101);
@@ -68,6 +69,7 @@ const std::vector<std::string> kBlit = {
     "ClientToScreen(window)", "GetClientRect(window)", "OffsetRect(30,40)", "SetRect(0,0,640,480)",
     "primary.Blt(30,40,830,640 from offscreen 0,0,640,480, flags 0x1000000, null)"};
 
+// The lists one after another.
 std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> lists) {
     std::vector<std::string> all;
     for (const auto &list : lists) all.insert(all.end(), list.begin(), list.end());
