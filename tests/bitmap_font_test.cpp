@@ -44,6 +44,7 @@ std::vector<Pixel> markedPicture(const std::vector<int> &markers, int rows = 19)
     return picture;
 }
 
+// How many pixels are the glyph colour.
 int redCount(const std::vector<Pixel> &target) {
     int n = 0;
     for (Pixel p : target) n += p == BitmapFont::kGlyphColour;
@@ -52,6 +53,7 @@ int redCount(const std::vector<Pixel> &target) {
 
 }  // namespace
 
+// Lower-case letters, then space, '-', ',', '.', '?'; any other character is the space.
 TEST(BitmapFont, GlyphIndex) {
     const struct {
         char c;
@@ -63,28 +65,15 @@ TEST(BitmapFont, GlyphIndex) {
         EXPECT_EQ(BitmapFont::glyphIndex(c.c), c.want) << "character " << int(c.c);
 }
 
-// 'k' at (100, 20): red exactly on the glyph's 0 pixels, rows 20 to 38.
-TEST(BitmapFont, PutGlyphDrawsOnlyTheGlyphsInk) {
-    const ShowFont f;
-    const std::vector<Pixel> got = f.draw(100, 20, 'k');
-    EXPECT_EQ(got, f.expected(100, 20, 'k'));
-    EXPECT_GT(redCount(got), 20);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            if (got[y * W + x]) {
-                ASSERT_TRUE(y >= 20 && y <= 38 && x >= 100) << x << ", " << y;
-            }
-    EXPECT_EQ(got[20 * W + 100], BitmapFont::kGlyphColour)
-        << "the left marker shows at the top-left";
-}
-
-// Cut at the right edge and the bottom, and never on row 0 or column 0.
-TEST(BitmapFont, PutGlyphCutsAtTheEdges) {
+// putGlyph against the rule: red on the glyph's 0 pixels, cut at the right edge and the bottom,
+// never on row 0 or column 0, nothing wrapped; characters without a glyph draw the space.
+TEST(BitmapFont, PutGlyphDrawsTheGlyphsInkCutAtTheEdges) {
     const ShowFont f;
     const struct {
         int x, y;
         char c;
-    } cases[] = {{630, 20, 'm'},
+    } cases[] = {{100, 20, 'k'},
+                 {630, 20, 'm'},
                  {634, 474, 'w'},
                  {100, 470, 'g'},
                  {100, 0, 'k'},
@@ -93,28 +82,19 @@ TEST(BitmapFont, PutGlyphCutsAtTheEdges) {
                  {0, 0, 'q'},
                  {639, 479, 'a'},
                  {-2147483647 - 1, 20, 'f'},
-                 {2147483647, 2147483647, 'x'}};
-    for (const auto &c : cases) {
-        const std::vector<Pixel> got = f.draw(c.x, c.y, c.c);
-        EXPECT_EQ(got, f.expected(c.x, c.y, c.c)) << "'" << c.c << "' at " << c.x << ", " << c.y;
-        for (int x = 0; x < W; ++x) ASSERT_EQ(got[x], 0u) << "row 0 written";
-        for (int y = 0; y < H; ++y) ASSERT_EQ(got[y * W], 0u) << "column 0 written";
-    }
-    // At x = 630 nothing wraps onto the next rows' first columns.
-    const std::vector<Pixel> right = f.draw(630, 20, 'm');
-    for (int y = 20; y < 40; ++y)
-        for (int x = 0; x < 20; ++x)
-            ASSERT_EQ(right[y * W + x], 0u) << "wrapped to " << x << ", " << y;
+                 {2147483647, 2147483647, 'x'},
+                 {50, 50, 'A'},
+                 {50, 50, '!'}};
+    for (const auto &c : cases)
+        EXPECT_EQ(f.draw(c.x, c.y, c.c), f.expected(c.x, c.y, c.c))
+            << "'" << c.c << "' at " << c.x << ", " << c.y;
+    const std::vector<Pixel> k = f.draw(100, 20, 'k');
+    EXPECT_GT(redCount(k), 20) << "'k' has ink";
+    EXPECT_EQ(k[20 * W + 100], BitmapFont::kGlyphColour) << "the left marker shows at the top-left";
+    EXPECT_EQ(redCount(f.draw(50, 50, ' ')), 1) << "the space shows only its marker";
 }
 
-TEST(BitmapFont, UnknownCharactersDrawTheSpaceGlyph) {
-    const ShowFont f;
-    const std::vector<Pixel> space = f.draw(50, 50, ' ');
-    EXPECT_EQ(redCount(space), 1) << "the space shows only its marker";
-    EXPECT_EQ(f.draw(50, 50, 'A'), space);
-    EXPECT_EQ(f.draw(50, 50, '!'), space);
-}
-
+// Markers pair into glyphs, at most 31; each glyph runs from its left marker to its right one.
 TEST(BitmapFont, MarkersArePairedAndCapped) {
     const struct {
         int markers, wantGlyphs;

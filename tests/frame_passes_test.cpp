@@ -6,11 +6,13 @@
 #include <vector>
 
 namespace {
+// A 640x480 buffer of one value.
 std::vector<Pixel> screen(Pixel fill) {
     return std::vector<Pixel>(kScreenPixels, fill);
 }
 }  // namespace
 
+// (t mod 32) + 1, the remainder taking the sign of t.
 TEST(FramePasses, FeedbackFactor) {
     const struct {
         int32_t t, want;
@@ -19,35 +21,27 @@ TEST(FramePasses, FeedbackFactor) {
     for (const auto &c : cases) EXPECT_EQ(feedbackFactor(c.t), c.want) << "t_effect " << c.t;
 }
 
-TEST(FramePasses, ScaleFeedbackAllRowsWraps) {
-    auto frame = screen(0x01020304);
-    frame[5] = 0x80000001;  // times 2 wraps to 2
-    auto picture = screen(0xDEAD);
-    scaleFeedback(frame.data(), picture.data(), 1, true);
-    EXPECT_EQ(picture[5], 2u);
-    for (int p = 0; p < kScreenPixels; ++p)
-        if (p != 5) {
-            ASSERT_EQ(picture[p], 0x02040608u) << "pixel " << p;
-        }
-}
-
-TEST(FramePasses, ScaleFeedbackEvenRowsKeepsOddRows) {
-    auto frame = screen(3);
-    auto picture = screen(0xDEAD);
-    scaleFeedback(frame.data(), picture.data(), 31, false);  // factor 32
-    for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; x += 97)
-            ASSERT_EQ(picture[y * kScreenWidth + x], y % 2 ? 0xDEADu : 96u) << "row " << y;
-}
-
-TEST(FramePasses, FactorOneCopiesTheFrame) {
+// picture = frame * factor, 32-bit and wrapping, on every row or on the even rows only.
+TEST(FramePasses, ScaleFeedback) {
+    const struct {
+        int32_t t;
+        bool allRows;
+        Pixel factor;
+    } cases[] = {{1, true, 2}, {31, false, 32}, {32, true, 1}};
     auto frame = screen(0);
     for (int p = 0; p < kScreenPixels; ++p) frame[p] = 0x9E3779B9u * p;
-    auto picture = screen(0);
-    scaleFeedback(frame.data(), picture.data(), 32, true);
-    EXPECT_EQ(picture, frame);
+    for (const auto &c : cases) {
+        auto picture = screen(0xDEAD);
+        scaleFeedback(frame.data(), picture.data(), c.t, c.allRows);
+        for (int p = 0; p < kScreenPixels; ++p) {
+            const bool scaled = c.allRows || (p / kScreenWidth) % 2 == 0;
+            ASSERT_EQ(picture[p], scaled ? frame[p] * c.factor : 0xDEADu)
+                << "t_effect " << c.t << ", pixel " << p;
+        }
+    }
 }
 
+// Rows 0-59 and 420-479 are zeroed, the rows between kept.
 TEST(FramePasses, LetterboxClearsExactlyTheBars) {
     auto target = screen(0x123456);
     clearLetterbox(target.data());
@@ -85,6 +79,7 @@ TEST(FramePasses, PassChoices) {
     }
 }
 
+// Only the three bands the show reads are averaged with the spectrum.
 TEST(FramePasses, SmoothBandsTouchesOnlyFiveTenSixteen) {
     float spectrum[1024], bands[1024];
     for (int k = 0; k < 1024; ++k) {
@@ -96,6 +91,7 @@ TEST(FramePasses, SmoothBandsTouchesOnlyFiveTenSixteen) {
         EXPECT_EQ(bands[k], (k == 5 || k == 10 || k == 16) ? 0.75f : 0.5f) << "band " << k;
 }
 
+// trunc(band * 260 + offset), INT32_MIN out of range.
 TEST(FramePasses, TextColumns) {
     const struct {
         float band;

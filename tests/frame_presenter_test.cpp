@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int W = 640, H = 480;
+using Calls = std::vector<std::string>;
 
 // A display device that records its calls and keeps its target in memory.
 struct RecordingDevice {
@@ -26,52 +27,10 @@ struct RecordingDevice {
     std::string failAt;  // the call that fails, if any
     bool lost = false;
     std::vector<uint8_t> target;
-    std::vector<std::string> calls;
+    Calls calls;
 
-    PresenterDevice device() {
-        PresenterDevice d{};
-        d.user = this;
-        d.loadDisplay = [](void *u) { return self(u).step("loadDisplay"); };
-        d.createWindow = [](void *u, const char *, int, int, bool) {
-            return self(u).step("createWindow");
-        };
-        d.raiseWindow = [](void *u) { self(u).step("raiseWindow"); };
-        d.setMode = [](void *u, int, int) {
-            return self(u).step("setMode") ? self(u).modeBits : 0;
-        };
-        d.claimDisplay = [](void *u, bool) { return self(u).step("claimDisplay"); };
-        d.showCursor = [](void *u, bool visible) {
-            self(u).step(visible ? "showCursor" : "hideCursor");
-        };
-        d.createChain = [](void *u) { return self(u).step("createChain"); };
-        d.createTarget = [](void *u, int, int h) {
-            RecordingDevice &r = self(u);
-            r.target.assign(size_t(r.pitch) * h, 0xEE);
-            return r.step("createTarget");
-        };
-        d.format = [](void *u) { return self(u).displayFormat; };
-        d.isLost = [](void *u) { return self(u).lost; };
-        d.restore = [](void *u) {
-            self(u).lost = false;
-            self(u).step("restore");
-        };
-        d.lock = [](void *u, void **pixels, int *rowBytes) {
-            RecordingDevice &r = self(u);
-            *pixels = r.target.data();
-            *rowBytes = r.pitch;
-            return r.step("lock");
-        };
-        d.unlock = [](void *u) { self(u).step("unlock"); };
-        d.show = [](void *u) { self(u).step("show"); };
-        d.waitFrame = [](void *u) { self(u).step("waitFrame"); };
-        d.destroyChain = [](void *u) { self(u).step("destroyChain"); };
-        d.releaseDisplay = [](void *u) { self(u).step("releaseDisplay"); };
-        d.destroyWindow = [](void *u) { self(u).step("destroyWindow"); };
-        d.unregisterClass = [](void *u) { self(u).step("unregisterClass"); };
-        d.unloadDisplay = [](void *u) { self(u).step("unloadDisplay"); };
-        return d;
-    }
     static RecordingDevice &self(void *u) { return *static_cast<RecordingDevice *>(u); }
+    // Logs the call; false for the one that fails.
     bool step(const std::string &name) {
         calls.push_back(name);
         return name != failAt;
@@ -79,7 +38,50 @@ struct RecordingDevice {
     int count(const std::string &name) const {
         return int(std::count(calls.begin(), calls.end(), name));
     }
+    // The calls since the first mark ones.
+    Calls since(size_t mark) const { return {calls.begin() + ptrdiff_t(mark), calls.end()}; }
+    PresenterDevice device() {
+        return {
+            .user = this,
+            .loadDisplay = [](void *u) { return self(u).step("loadDisplay"); },
+            .createWindow = [](void *u, auto...) { return self(u).step("createWindow"); },
+            .raiseWindow = [](void *u) { self(u).step("raiseWindow"); },
+            .setMode = [](void *u,
+                          auto...) { return self(u).step("setMode") ? self(u).modeBits : 0; },
+            .claimDisplay = [](void *u, auto...) { return self(u).step("claimDisplay"); },
+            .showCursor = [](void *u, bool on) { self(u).step(on ? "showCursor" : "hideCursor"); },
+            .createChain = [](void *u) { return self(u).step("createChain"); },
+            .createTarget =
+                [](void *u, int, int h) {
+                    self(u).target.assign(size_t(self(u).pitch) * h, 0xEE);
+                    return self(u).step("createTarget");
+                },
+            .format = [](void *u) { return self(u).displayFormat; },
+            .isLost = [](void *u) { return self(u).lost; },
+            .restore = [](void *u) { self(u).lost = !self(u).step("restore"); },
+            .lock =
+                [](void *u, void **pixels, int *rowBytes) {
+                    *pixels = self(u).target.data();
+                    *rowBytes = self(u).pitch;
+                    return self(u).step("lock");
+                },
+            .unlock = [](void *u) { self(u).step("unlock"); },
+            .show = [](void *u) { self(u).step("show"); },
+            .waitFrame = [](void *u) { self(u).step("waitFrame"); },
+            .destroyChain = [](void *u) { self(u).step("destroyChain"); },
+            .releaseDisplay = [](void *u) { self(u).step("releaseDisplay"); },
+            .destroyWindow = [](void *u) { self(u).step("destroyWindow"); },
+            .unregisterClass = [](void *u) { self(u).step("unregisterClass"); },
+            .unloadDisplay = [](void *u) { self(u).step("unloadDisplay"); },
+        };
+    }
 };
+
+// head, then tail.
+Calls plus(Calls head, const Calls &tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
 
 // A presenter over the device.
 FramePresenter presenterOver(RecordingDevice &r) {
@@ -88,115 +90,122 @@ FramePresenter presenterOver(RecordingDevice &r) {
     return p;
 }
 
-// Counts converter calls, whatever they convert.
+// Counts converter calls, converting with the converter open chose.
+PixelConverter chosen = nullptr;
 int converterCalls = 0;
 void countingConverter(void *destination, const Pixel *source, int count) {
     ++converterCalls;
-    copyPixels32(destination, source, count);
+    chosen(destination, source, count);
 }
 
+// A frame of varied pixels.
 std::vector<Pixel> testFrame() {
     std::vector<Pixel> frame(W * H);
     for (int i = 0; i < W * H; ++i) frame[i] = 0x00010203u * (i % 97);
     return frame;
 }
+const std::vector<Pixel> kFrame = testFrame();
 
 }  // namespace
 
-TEST(FramePresenter, FullScreenOpenRunsItsStepsInOrder) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    EXPECT_EQ(presenterOpen(p, "", W, H, true), 1);
-    const std::vector<std::string> want = {
-        "loadDisplay", "createWindow", "raiseWindow", "setMode", "claimDisplay", "hideCursor",
-        "createChain", "createTarget", "restore",     "lock",    "unlock",       "show",
-        "restore",     "lock",         "unlock",      "show"};
-    EXPECT_EQ(r.calls, want);
-    EXPECT_EQ(p.converter, copyPixels32);
-    EXPECT_TRUE(p.active);
-}
-
-TEST(FramePresenter, WindowedOpenHasNoModeNoCursorAndNoClearingPasses) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    EXPECT_EQ(presenterOpen(p, "", W, H, false), 1);
-    const std::vector<std::string> want = {"loadDisplay",  "createWindow", "raiseWindow",
-                                           "claimDisplay", "createChain",  "createTarget"};
-    EXPECT_EQ(r.calls, want);
-}
-
-// Pitch 2560: one converter call per frame; pitch 4096: one per row, each at its row.
-TEST(FramePresenter, PitchDecidesHowManyConverterCalls) {
-    const std::vector<Pixel> frame = testFrame();
-    for (const auto &[pitch, wantCalls] : {std::pair{2560, 1}, {4096, 480}}) {
+// Open's steps in order: full screen adds the mode, the hidden cursor and two clearing passes.
+// Close after a show releases everything and shows the cursor once.
+TEST(FramePresenter, OpenAndCloseRunTheirStepsInOrder) {
+    const struct {
+        const char *name;
+        bool fullscreen;
+        Calls want;
+    } cases[] = {
+        {"full screen",
+         true,
+         {"loadDisplay", "createWindow", "raiseWindow", "setMode", "claimDisplay", "hideCursor",
+          "createChain", "createTarget", "restore", "lock", "unlock", "show", "restore", "lock",
+          "unlock", "show"}},
+        {"windowed",
+         false,
+         {"loadDisplay", "createWindow", "raiseWindow", "claimDisplay", "createChain",
+          "createTarget"}},
+    };
+    for (const auto &c : cases) {
         RecordingDevice r;
-        r.pitch = pitch;
         FramePresenter p = presenterOver(r);
-        ASSERT_EQ(presenterOpen(p, "", W, H, false), 1);
-        p.converter = countingConverter;
-        converterCalls = 0;
-        presenterPresent(p, frame.data());
-        EXPECT_EQ(converterCalls, wantCalls) << "pitch " << pitch;
-        for (int y = 0; y < H; y += 53) {
-            ASSERT_EQ(std::memcmp(&r.target[size_t(y) * pitch], &frame[size_t(y) * W], W * 4), 0)
-                << "pitch " << pitch << " row " << y;
-            if (pitch > 2560) {
-                ASSERT_EQ(r.target[size_t(y) * pitch + 2560], 0xEE) << "gap written";
-            }
-        }
+        EXPECT_EQ(presenterOpen(p, "", W, H, c.fullscreen), 1) << c.name;
+        EXPECT_EQ(r.calls, c.want) << c.name;
+        EXPECT_EQ(p.converter, copyPixels32) << c.name;
+        EXPECT_TRUE(p.active) << c.name;
+        presenterPresent(p, kFrame.data());
+        const size_t mark = r.calls.size();
+        presenterClose(p);
+        EXPECT_EQ(r.since(mark), (Calls{"destroyChain", "releaseDisplay", "destroyWindow",
+                                        "unregisterClass", "showCursor", "unloadDisplay"}))
+            << c.name;
     }
 }
 
-// The display's bit count alone picks the converter; a 16-bit display with 5-5-5 masks is
-// written as 5-6-5. Palette-indexed and unsupported formats make open fail. The clearing passes
-// zero the mode's bytes of each row, before the format is asked for.
-TEST(FramePresenter, FormatDecidesTheConverterOrFailure) {
+// The display's bit count alone picks the converter; palette-indexed and unsupported formats
+// make open fail. The clearing passes zero the mode's bytes of each row, before the format is
+// asked for. A present converts once when the rows lie back to back, else once a row, each at
+// its pitch, the gap after it untouched.
+TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
     const struct {
         DisplayFormat format;
-        int wantOpen;
+        int pitch;
         PixelConverter want;
-        std::string wantFailure;
-        int wantCleared;
+        int wantCalls;
+        std::string wantFailure = "(none)";
     } cases[] = {
-        {{true, 32, 4}, 1, copyPixels32, "(none)", 2560},
-        {{true, 24, 3}, 1, convertPixels24, "(none)", 1920},
-        {{true, 16, 2}, 1, convertPixels16, "(none)", 1280},
-        {{true, 15, 2}, 1, convertPixels15, "(none)", 1280},
-        {{false, 8, 1}, 0, nullptr, "the display's colours are palette-indexed", 640},
-        {{true, 8, 1}, 0, nullptr, "no pixel converter for the display's format", 640},
+        {{true, 32, 4}, 4096, copyPixels32, 480},
+        {{true, 32, 4}, 2560, copyPixels32, 1},
+        {{true, 24, 3}, 4096, convertPixels24, 480},
+        {{true, 16, 2}, 4096, convertPixels16, 480},
+        {{true, 15, 2}, 1280, convertPixels15, 1},
+        {{false, 8, 1}, 4096, nullptr, 0, "the display's colours are palette-indexed"},
+        {{true, 8, 1}, 4096, nullptr, 0, "no pixel converter for the display's format"},
     };
     for (const auto &c : cases) {
         RecordingDevice r;
         r.displayFormat = c.format;
         r.modeBits = c.format.bitCount;
-        r.pitch = 4096;
+        r.pitch = c.pitch;
         FramePresenter p = presenterOver(r);
-        const int bits = c.format.bitCount;
-        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.wantOpen) << bits << " bits";
+        const int bits = c.format.bitCount, rowBytes = W * c.format.bytesPerPixel;
+        EXPECT_EQ(presenterOpen(p, "", W, H, true), c.want ? 1 : 0) << bits << " bits";
         EXPECT_EQ(p.converter, c.want) << bits << " bits";
         EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << bits << " bits";
         for (int y = 0; y < H; ++y) {
-            const uint8_t *row = &r.target[size_t(y) * r.pitch];
-            ASSERT_TRUE(std::all_of(row, row + c.wantCleared, [](uint8_t b) { return b == 0; }))
-                << bits << " bits: row " << y << " not cleared";
-            ASSERT_TRUE(std::all_of(row + c.wantCleared, row + r.pitch,
-                                    [](uint8_t b) { return b == 0xEE; }))
-                << bits << " bits: row " << y << " cleared past " << c.wantCleared << " bytes";
+            const uint8_t *row = &r.target[size_t(y) * r.pitch], *gap = row + rowBytes;
+            ASSERT_TRUE(std::all_of(row, gap, [](uint8_t b) { return b == 0; }) &&
+                        std::all_of(gap, row + r.pitch, [](uint8_t b) { return b == 0xEE; }))
+                << bits << " bits: row " << y << " not cleared to exactly " << rowBytes << " bytes";
+        }
+        if (!c.want) continue;
+        chosen = p.converter;
+        p.converter = countingConverter;
+        converterCalls = 0;
+        presenterPresent(p, kFrame.data());
+        EXPECT_EQ(converterCalls, c.wantCalls) << bits << " bits, pitch " << c.pitch;
+        std::vector<uint8_t> want(rowBytes);
+        for (int y = 0; y < H; y += 53) {
+            const uint8_t *row = &r.target[size_t(y) * c.pitch];
+            c.want(want.data(), &kFrame[size_t(y) * W], W);
+            ASSERT_TRUE(
+                std::equal(row, row + rowBytes, want.data()) &&
+                std::all_of(row + rowBytes, row + c.pitch, [](uint8_t b) { return b == 0xEE; }))
+                << bits << " bits, pitch " << c.pitch << ": row " << y << " or the gap after it";
         }
     }
 }
 
-// Each failing step stops open there with 0; close then releases only what exists, and
-// always unregisters the class and shows the cursor.
+// Each failing step stops open there with 0; a present then only waits for the display; close
+// releases only what exists, and always unregisters the class and shows the cursor.
 TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
-    const std::vector<std::string> afterWindow = {"releaseDisplay", "destroyWindow",
-                                                  "unregisterClass", "showCursor", "unloadDisplay"};
-    std::vector<std::string> afterChain = afterWindow;
-    afterChain.insert(afterChain.begin(), "destroyChain");
+    const Calls afterWindow = {"releaseDisplay", "destroyWindow", "unregisterClass", "showCursor",
+                               "unloadDisplay"};
+    const Calls afterChain = plus({"destroyChain"}, afterWindow);
     const struct {
         const char *failAt;
         std::string wantFailure;
-        std::vector<std::string> wantClose;
+        Calls wantClose;
     } cases[] = {
         {"loadDisplay", "no display", {"unregisterClass", "showCursor"}},
         {"createWindow",
@@ -207,7 +216,6 @@ TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
         {"createChain", "nothing to show frames through", afterWindow},
         {"createTarget", "no surface for the frames", afterChain},
     };
-    const std::vector<Pixel> frame = testFrame();
     for (const auto &c : cases) {
         RecordingDevice r;
         r.failAt = c.failAt;
@@ -215,62 +223,36 @@ TEST(FramePresenter, FailedStepsAndCloseAfterThem) {
         EXPECT_EQ(presenterOpen(p, "", W, H, true), 0) << c.failAt;
         EXPECT_EQ(r.calls.back(), c.failAt);
         EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << c.failAt;
-        const size_t afterOpen = r.calls.size();
-        presenterPresent(p, frame.data());
-        EXPECT_EQ(std::vector<std::string>(r.calls.begin() + afterOpen, r.calls.end()),
-                  std::vector<std::string>{"waitFrame"})
-            << c.failAt << ": present after a failed open does anything but wait for the display";
-        const size_t afterPresent = r.calls.size();
+        const size_t mark = r.calls.size();
+        presenterPresent(p, kFrame.data());
         presenterClose(p);
-        EXPECT_EQ(std::vector<std::string>(r.calls.begin() + afterPresent, r.calls.end()),
-                  c.wantClose)
-            << c.failAt;
+        EXPECT_EQ(r.since(mark), plus({"waitFrame"}, c.wantClose)) << c.failAt;
     }
 }
 
-// The cursor is hidden once by a full-screen open and shown once by close, which releases all.
-TEST(FramePresenter, CursorHiddenOnceShownOnce) {
-    RecordingDevice r;
-    FramePresenter p = presenterOver(r);
-    presenterOpen(p, "", W, H, true);
-    const std::vector<Pixel> frame = testFrame();
-    for (int i = 0; i < 3; ++i) presenterPresent(p, frame.data());
-    presenterClose(p);
-    EXPECT_EQ(r.count("hideCursor"), 1);
-    EXPECT_EQ(r.count("showCursor"), 1);
-    const std::vector<std::string> tail(r.calls.end() - 6, r.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"destroyChain", "releaseDisplay", "destroyWindow",
-                                              "unregisterClass", "showCursor", "unloadDisplay"}));
-}
-
-// After an open, window events and then a present: what reaches the device, and whether the
+// After an open, window events and then presents: what reaches the device, and whether the
 // frame was written. Full screen and inactive only waits for the display; active again, it
 // restores; a window goes on presenting; a repaint shows a window's frame again only; a close
 // request is kept for the show's poll.
 TEST(FramePresenter, WindowEventsAndPresent) {
     using E = WindowEvent;
+    const Calls shown = {"lock", "unlock", "show"};
     const struct {
         const char *name;
         bool fullscreen;
         std::vector<WindowEvent> events;
-        const char *failAt;
         int presents;
-        std::vector<std::string> want;
+        Calls want;
+        const char *failAt = "";
     } cases[] = {
-        {"inactive full screen", true, {E::kDeactivated}, "", 2, {"waitFrame", "waitFrame"}},
-        {"active again",
-         true,
-         {E::kDeactivated, E::kActivated},
-         "",
-         1,
-         {"restore", "lock", "unlock", "show"}},
-        {"inactive window", false, {E::kDeactivated}, "", 1, {"lock", "unlock", "show"}},
-        {"failed lock", false, {}, "lock", 1, {"lock", "waitFrame"}},
-        {"window repaint", false, {E::kRepaint}, "", 0, {"show"}},
-        {"full-screen repaint", true, {E::kRepaint}, "", 0, {}},
-        {"close request", false, {E::kCloseRequested}, "", 0, {}},
+        {"inactive full screen", true, {E::kDeactivated}, 2, {"waitFrame", "waitFrame"}},
+        {"reactivated", true, {E::kDeactivated, E::kActivated}, 1, plus({"restore"}, shown)},
+        {"inactive window", false, {E::kDeactivated}, 1, shown},
+        {"failed lock", false, {}, 1, {"lock", "waitFrame"}, "lock"},
+        {"window repaint", false, {E::kRepaint}, 0, {"show"}},
+        {"full-screen repaint", true, {E::kRepaint}, 0, {}},
+        {"close request", false, {E::kCloseRequested}, 0, {}},
     };
-    const std::vector<Pixel> frame = testFrame();
     for (const auto &c : cases) {
         RecordingDevice r;
         FramePresenter p = presenterOver(r);
@@ -280,16 +262,14 @@ TEST(FramePresenter, WindowEventsAndPresent) {
         r.lost = c.fullscreen;  // the display may have been taken away meanwhile
         r.failAt = c.failAt;
         for (const WindowEvent e : c.events) presenterWindowEvent(p, e);
-        for (int i = 0; i < c.presents; ++i) presenterPresent(p, frame.data());
+        for (int i = 0; i < c.presents; ++i) presenterPresent(p, kFrame.data());
         EXPECT_EQ(r.calls, c.want) << c.name;
         const bool written = r.count("unlock") > 0;
-        EXPECT_EQ(std::memcmp(r.target.data(),
-                              written ? static_cast<const void *>(frame.data()) : opened.data(),
-                              r.target.size()),
-                  0)
+        const auto *want =
+            written ? reinterpret_cast<const uint8_t *>(kFrame.data()) : opened.data();
+        EXPECT_TRUE(std::equal(r.target.begin(), r.target.end(), want))
             << c.name << (written ? ": the frame not written" : ": the target written");
-        EXPECT_EQ(p.quitRequested, c.events == std::vector<WindowEvent>{E::kCloseRequested})
-            << c.name;
+        EXPECT_EQ(p.quitRequested, c.events == std::vector{E::kCloseRequested}) << c.name;
     }
     RecordingDevice r;
     FramePresenter p = presenterOver(r);
@@ -333,8 +313,7 @@ TEST(FramePace, DeadlinesKeepThePace) {
     };
     for (const auto &c : cases) {
         FramePace pace = c.pace;
-        const int64_t got = nextFrameDeadline(pace, c.now, 16);
-        EXPECT_EQ(got, c.want) << c.name;
+        EXPECT_EQ(nextFrameDeadline(pace, c.now, 16), c.want) << c.name;
         EXPECT_EQ(pace.deadline, c.want) << c.name;
         EXPECT_TRUE(pace.started) << c.name;
     }

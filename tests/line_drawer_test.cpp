@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -22,44 +23,40 @@ struct Surface {
         swarm.drawLine(x0, y0, x1, y1, 0xFFFFFF, dst.data(), src.data());
     }
     Pixel at(int x, int y) const { return dst[y * w + x]; }
-    int written() const {
-        int n = 0;
-        for (Pixel p : dst) n += p != 0;
-        return n;
-    }
+    int written() const { return int(dst.size() - std::count(dst.begin(), dst.end(), 0u)); }
 };
 
 }  // namespace
 
-TEST(DrawLine, SinglePointWritesOnePixelInTheSourceGrey) {
-    Surface s(16, 16, 0x42);
-    s.draw(5, 5, 5, 5);
-    EXPECT_EQ(s.written(), 1);
-    EXPECT_EQ(s.at(5, 5), 0x424242u);
+// One line over a 16 x 16 source of one grey, but for the value under its start, where a pixel
+// may already hold the line's colour: how many pixels it then covers, all in that colour.
+TEST(DrawLine, ColourAndEarlyStop) {
+    const struct {
+        const char *name;
+        Pixel source, startSource;
+        int x0, y0, x1, y1;
+        int drawnX, drawnY;  // a pixel already in the line's colour; -1 for none
+        int want;
+        Pixel wantColour;
+    } cases[] = {
+        {"a single point", 0x42, 0x42, 5, 5, 5, 5, -1, -1, 1, 0x424242},
+        {"a value above 255: the copies overlap", 0x10, 0x1FF, 1, 2, 9, 2, -1, -1, 9, 0x1FFFFFF},
+        {"start pixel already drawn", 0x20, 0x20, 3, 3, 12, 9, 3, 3, 1, 0x202020},
+        {"stops across at its own colour", 0x30, 0x30, 2, 4, 14, 4, 8, 4, 7, 0x303030},
+        {"stops down at its own colour", 0x30, 0x30, 4, 2, 4, 14, 4, 8, 7, 0x303030},
+        {"leftward", 7, 7, 10, 7, 3, 7, -1, -1, 8, 0x070707},
+    };
+    for (const auto &c : cases) {
+        Surface s(16, 16, c.source);
+        s.src[c.y0 * 16 + c.x0] = c.startSource;
+        if (c.drawnX >= 0) s.dst[c.drawnY * 16 + c.drawnX] = c.wantColour;
+        s.draw(c.x0, c.y0, c.x1, c.y1);
+        EXPECT_EQ(s.written(), c.want) << c.name;
+        for (const Pixel p : s.dst) ASSERT_TRUE(p == 0 || p == c.wantColour) << c.name << ": " << p;
+    }
 }
 
-TEST(DrawLine, ColourComesFromTheSourceUnderTheStartOnly) {
-    Surface s(16, 16, 0x10);
-    s.src[2 * 16 + 1] = 0x1FF;  // grey of a value above 255: the copies overlap
-    s.draw(1, 2, 9, 2);
-    for (int x = 1; x <= 9; ++x) EXPECT_EQ(s.at(x, 2), 0x1FFFFFFu) << "x " << x;
-}
-
-TEST(DrawLine, StartPixelAlreadyColouredDrawsNothing) {
-    Surface s(16, 16, 0x20);
-    s.dst[3 * 16 + 3] = 0x202020;
-    s.draw(3, 3, 12, 9);
-    EXPECT_EQ(s.written(), 1);
-}
-
-TEST(DrawLine, StopsAtTheFirstPixelOfItsOwnColour) {
-    Surface s(16, 16, 0x30);
-    s.dst[4 * 16 + 8] = 0x303030;  // a wall across the path at x = 8
-    s.draw(2, 4, 14, 4);
-    for (int x = 2; x <= 8; ++x) EXPECT_EQ(s.at(x, 4), 0x303030u) << "x " << x;
-    for (int x = 9; x <= 14; ++x) EXPECT_EQ(s.at(x, 4), 0u) << "x " << x;
-}
-
+// A line with either end outside the surface is dropped whole.
 TEST(DrawLine, AnyEndOffTheSurfaceDrawsNothing) {
     const struct {
         int x0, y0, x1, y1;
@@ -75,13 +72,6 @@ TEST(DrawLine, AnyEndOffTheSurfaceDrawsNothing) {
     }
 }
 
-TEST(DrawLine, LeftwardLineWritesEightPixels) {
-    Surface s(16, 16);
-    s.draw(10, 7, 3, 7);
-    EXPECT_EQ(s.written(), 8);
-    for (int x = 3; x <= 10; ++x) EXPECT_EQ(s.at(x, 7), 0x070707u) << "x " << x;
-}
-
 // Every line between two points of a 9x7 grid: max(|dx|, |dy|) + 1 pixels, one per step along
 // the major axis, inside the bounding box, ending on the end point.
 TEST(DrawLine, EveryLineOfASmallGridIsABresenhamLine) {
@@ -94,23 +84,18 @@ TEST(DrawLine, EveryLineOfASmallGridIsABresenhamLine) {
                     s.draw(x0, y0, x1, y1);
                     const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
                     const bool xMajor = dx > dy;
-                    const int steps = xMajor ? dx : dy;
-                    ASSERT_EQ(s.written(), steps + 1)
+                    ASSERT_EQ(s.written(), std::max(dx, dy) + 1)
                         << "(" << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ")";
                     ASSERT_NE(s.at(x1, y1), 0u) << "end point missing";
+                    // inside the box, and one pixel per column (x-major) or per row (y-major)
+                    std::vector<int> perLane(xMajor ? w : h);
                     for (int y = 0; y < h; ++y)
                         for (int x = 0; x < w; ++x) {
                             if (s.at(x, y) == 0) continue;
-                            const bool inBox = (x - x0) * (x - x1) <= 0 && (y - y0) * (y - y1) <= 0;
-                            ASSERT_TRUE(inBox) << "pixel (" << x << "," << y << ") outside";
+                            ASSERT_TRUE((x - x0) * (x - x1) <= 0 && (y - y0) * (y - y1) <= 0)
+                                << "pixel (" << x << "," << y << ") outside";
+                            ASSERT_LE(++perLane[xMajor ? x : y], 1)
+                                << "two pixels in one " << (xMajor ? "column" : "row");
                         }
-                    // one pixel per column (x-major) or per row (y-major)
-                    const int lanes = xMajor ? w : h, across = xMajor ? h : w;
-                    for (int lane = 0; lane < lanes; ++lane) {
-                        int n = 0;
-                        for (int k = 0; k < across; ++k)
-                            n += xMajor ? s.at(lane, k) != 0 : s.at(k, lane) != 0;
-                        ASSERT_LE(n, 1) << "two pixels in one " << (xMajor ? "column" : "row");
-                    }
                 }
 }

@@ -44,68 +44,53 @@ int drawAfter(uint32_t seed, int n) {
 
 }  // namespace
 
-// Four fresh draws per segment, x1, y1, x2, y2, scaled by w and h.
+// Four fresh draws per segment, x1, y1, x2, y2, scaled by w and h; the filters span the surface.
 TEST(LineSwarm, InitScattersFromTheGenerator) {
     seedRandom(1);
     LineSwarm swarm;
     swarm.init(W, H);
     EXPECT_EQ(swarm.width, W);
-    EXPECT_EQ(swarm.filterColumns, W);
     EXPECT_EQ(swarm.height, H);
-    EXPECT_EQ(swarm.filterRows, H);
-    EXPECT_EQ(swarm.count, 3000);
-    EXPECT_EQ(swarm.level, 0.0f);
-    EXPECT_EQ(swarm.threshold, 0.2);
-    EXPECT_EQ(swarm.burst, 1);
     EXPECT_FLOAT_EQ(swarm.lines[0].x1, 41 / 32768.0 * W);
     EXPECT_FLOAT_EQ(swarm.lines[0].y1, 18467 / 32768.0 * H);
     EXPECT_FLOAT_EQ(swarm.lines[0].x2, 6334 / 32768.0 * W);
     EXPECT_FLOAT_EQ(swarm.lines[0].y2, 26500 / 32768.0 * H);
     EXPECT_FLOAT_EQ(swarm.lines[1].x1, 19169 / 32768.0 * W);
-    const int next = nextRandom();
+    const int next = nextRandom();  // before drawAfter reseeds
     EXPECT_EQ(next, drawAfter(1, 12000)) << "init must take exactly 12000 draws";
 }
 
-// With silence: the first burst jolts segment 2999 by 0, then no burst ever again.
+// With silence: every segment is drawn where it was, from the last down, the first burst
+// jolting segment 2999 by 0; then no burst ever again, the threshold staying at 0.2.
 TEST(LineSwarm, SilenceJoltsOnlyOnceByZeroAndNeverBursts) {
     seedRandom(7);
     RecordingSwarm swarm;
     swarm.init(W, H);
-    const LineSegment last = swarm.lines[2999];
+    const std::vector<LineSegment> before(swarm.lines, swarm.lines + 3000);
     Frame f;
     swarm.update(f.frame.data(), f.picture.data(), f.spectrum);
-
     ASSERT_EQ(swarm.calls.size(), 3000u);
-    const RecordingSwarm::Call &first = swarm.calls[0];
-    EXPECT_EQ(first.x0, truncToInt(last.x1)) << "segment 2999 is drawn first, unmoved";
-    EXPECT_EQ(first.y0, truncToInt(last.y1));
-    EXPECT_EQ(first.x1, truncToInt(last.x2));
-    EXPECT_EQ(first.y1, truncToInt(last.y2));
-    EXPECT_EQ(first.colour, 0xFFFFFFu);
+    for (int k = 0; k < 3000; ++k) {
+        const LineSegment &s = before[2999 - k];
+        const RecordingSwarm::Call &call = swarm.calls[k];
+        ASSERT_TRUE(call.x0 == truncToInt(s.x1) && call.y0 == truncToInt(s.y1) &&
+                    call.x1 == truncToInt(s.x2) && call.y1 == truncToInt(s.y2) &&
+                    call.colour == 0xFFFFFF)
+            << "call " << k << " is not segment " << 2999 - k << " unmoved";
+    }
     EXPECT_EQ(swarm.burst, 0);
     // one jolt draw, four wander draws per segment, one trigger draw
     const int next = nextRandom();
     EXPECT_EQ(next, drawAfter(7, 12000 + 1 + 4 * 3000 + 1));
-
     for (int i = 0; i < 20; ++i) swarm.update(f.frame.data(), f.picture.data(), f.spectrum);
     EXPECT_EQ(swarm.level, 0.0f);
     EXPECT_EQ(swarm.threshold, 0.2) << "no burst may trigger in silence";
     EXPECT_EQ(swarm.burst, 0);
 }
 
-// Segments are visited from the last to the first.
-TEST(LineSwarm, DrawsFromTheLastSegmentDown) {
-    seedRandom(3);
-    RecordingSwarm swarm;
-    swarm.init(W, H);
-    for (int i = 0; i < 3000; ++i) swarm.lines[i] = {float(i % 600), 1, float(i % 600), 2};
-    Frame f;
-    swarm.update(f.frame.data(), f.picture.data(), f.spectrum);
-    for (int k = 0; k < 3000; ++k) ASSERT_EQ(swarm.calls[k].x0, (2999 - k) % 600) << "call " << k;
-}
-
-// level = F[500] * 3 + F[12] * 4, capped at 1.
-TEST(LineSwarm, LevelIsCappedAtOne) {
+// level = F[500] * 3 + F[12] * 4, capped at 1; the update ends with filterC(frame, picture, 1),
+// so a picture value of 255 gives white inside whatever was drawn.
+TEST(LineSwarm, UpdateCapsTheLevelAndEndsWithFilterC) {
     const struct {
         float bin500, bin12, want;
     } cases[] = {{0.1f, 0.05f, 0.5f}, {0.2f, 0.1f, 1.0f}, {1e30f, 0, 1.0f}, {0, 40, 1.0f}};
@@ -114,10 +99,13 @@ TEST(LineSwarm, LevelIsCappedAtOne) {
         LineSwarm swarm;
         swarm.init(W, H);
         Frame f;
+        f.picture.assign(W * H, 255);
         f.spectrum[500] = c.bin500;
         f.spectrum[12] = c.bin12;
         swarm.update(f.frame.data(), f.picture.data(), f.spectrum);
         EXPECT_FLOAT_EQ(swarm.level, c.want) << "F[500]=" << c.bin500 << " F[12]=" << c.bin12;
+        EXPECT_EQ(f.frame[1 * W + 1], 0x00FFFFFFu) << "F[500]=" << c.bin500;
+        EXPECT_EQ(f.frame[(H - 2) * W + W - 2], 0x00FFFFFFu) << "F[500]=" << c.bin500;
     }
 }
 
@@ -165,16 +153,4 @@ TEST(LineSwarm, FarAwaySegmentIsDroppedAndKeepsWandering) {
     EXPECT_NE(after.x1, before.x1);
     EXPECT_LE(std::fabs(double(after.x1) - before.x1), 2 * 1073741824.0 + 1024);
     EXPECT_TRUE(std::isfinite(after.x1) && std::isfinite(after.y2));
-}
-
-// The update ends with filterC(frame, picture, 1.0): a picture value of 255 gives white inside.
-TEST(LineSwarm, UpdateEndsWithFilterC) {
-    seedRandom(17);
-    LineSwarm swarm;
-    swarm.init(W, H);
-    Frame f;
-    for (Pixel &p : f.picture) p = 255;
-    swarm.update(f.frame.data(), f.picture.data(), f.spectrum);
-    EXPECT_EQ(f.frame[1 * W + 1], 0x00FFFFFFu);
-    EXPECT_EQ(f.frame[(H - 2) * W + W - 2], 0x00FFFFFFu);
 }

@@ -5,40 +5,33 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
-TEST(Truncate, TowardZeroAndOutOfRange) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double in;
-        int32_t want;
-    } cases[] = {
-        {0.0, 0},
-        {1.9, 1},
-        {-1.9, -1},
-        {-0.5, 0},
-        {2147483647.0, INT32_MAX},
-        {2147483647.9, INT32_MAX},
-        {-2147483648.0, INT32_MIN},
-        {-2147483648.9, INT32_MIN},
-        {2147483648.0, INT32_MIN},  // just above the range
-        {-2147483649.0, INT32_MIN},
-        {1e20, INT32_MIN},
-        {-1e20, INT32_MIN},
-        {inf, INT32_MIN},
-        {-inf, INT32_MIN},
-        {std::nan(""), INT32_MIN},
-    };
-    for (const auto &c : cases) EXPECT_EQ(truncToInt(c.in), c.want) << "truncToInt(" << c.in << ")";
+namespace {
+constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
 }
 
+// Toward zero inside the int range; INT32_MIN for anything outside it, infinities and NaN.
+TEST(Truncate, TowardZeroAndOutOfRange) {
+    const std::pair<double, int32_t> inside[] = {{0.0, 0},
+                                                 {1.9, 1},
+                                                 {-1.9, -1},
+                                                 {-0.5, 0},
+                                                 {2147483647.0, kMax},
+                                                 {2147483647.9, kMax},
+                                                 {-2147483648.0, kMin},
+                                                 {-2147483648.9, kMin}};
+    for (const auto &[in, want] : inside)
+        EXPECT_EQ(truncToInt(in), want) << "truncToInt(" << in << ")";
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double in : {2147483648.0, -2147483649.0, 1e20, -1e20, inf, -inf, std::nan("")})
+        EXPECT_EQ(truncToInt(in), kMin) << "truncToInt(" << in << ")";
+}
+
+// |INT32_MIN| wraps to itself.
 TEST(Truncate, AbsWrapped) {
-    const struct {
-        int32_t in, want;
-    } cases[] = {{0, 0},
-                 {5, 5},
-                 {-5, 5},
-                 {INT32_MAX, INT32_MAX},
-                 {-INT32_MAX, INT32_MAX},
-                 {INT32_MIN, INT32_MIN}};
-    for (const auto &c : cases) EXPECT_EQ(absWrapped(c.in), c.want) << "absWrapped(" << c.in << ")";
+    const std::pair<int32_t, int32_t> cases[] = {{0, 0},       {5, 5},        {-5, 5},
+                                                 {kMax, kMax}, {-kMax, kMax}, {kMin, kMin}};
+    for (const auto &[in, want] : cases)
+        EXPECT_EQ(absWrapped(in), want) << "absWrapped(" << in << ")";
 }

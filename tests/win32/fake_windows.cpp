@@ -6,6 +6,7 @@
 
 namespace {
 
+// The fake the calls record into, and one line of its log.
 FakeWindows &fake() {
     return *fakeWindows();
 }
@@ -17,8 +18,14 @@ template <typename T> T logged(const std::string &line, T answer) {
     log(line);
     return answer;
 }
+// Numbers as the log writes them: decimal, or hexadecimal for flags.
 std::string num(long long value) {
     return std::to_string(value);
+}
+std::string hex(unsigned long long value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%llx", value);
+    return text;
 }
 
 // Names for the handles a test knows, hexadecimal for any other.
@@ -26,23 +33,17 @@ std::string nameOf(const void *handle) {
     if (handle == nullptr) return "null";
     if (handle == fakeWindow()) return "window";
     if (handle == fakeInstance()) return "instance";
-    char text[32];
-    std::snprintf(text, sizeof text, "%p", handle);
-    return text;
+    return hex(reinterpret_cast<uintptr_t>(handle));
 }
 
-std::string hex(unsigned long value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
-
+// A rectangle as left,top,right,bottom.
 std::string rectText(const RECT *r) {
     return r == nullptr
                ? "null"
                : num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
 }
 
+// What a method the code under test must not call answers.
 HRESULT notCalledOn(const std::string &object, const char *method) {
     return logged("unexpected " + object + "." + method, E_NOTIMPL);
 }
@@ -153,6 +154,7 @@ template <typename T> T *made() {
     return object.get();
 }
 
+// A surface of pitch x height bytes, 0xEE until written.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
     FakeSurface *s = made<FakeSurface>();
     s->name = name;
@@ -295,9 +297,9 @@ HMODULE WINAPI fakeLoadLibraryA(LPCSTR name) {
                   fake().fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000));
 }
 FARPROC WINAPI fakeGetProcAddress(HMODULE, LPCSTR name) {
-    log("GetProcAddress(" + std::string(name) + ")");
-    if (fake().fails("GetProcAddress")) return nullptr;
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(fakeDirectDrawCreate));
+    const auto create = reinterpret_cast<FARPROC>(reinterpret_cast<void *>(fakeDirectDrawCreate));
+    return logged("GetProcAddress(" + std::string(name) + ")",
+                  fake().fails("GetProcAddress") ? nullptr : create);
 }
 // Grows the rectangle as an overlapped window's frame and caption would.
 BOOL WINAPI fakeAdjustWindowRect(LPRECT r, DWORD style, BOOL menu) {
@@ -340,20 +342,16 @@ BOOL WINAPI fakeUnregisterClassA(LPCSTR name, HINSTANCE instance) {
     return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")", TRUE);
 }
 BOOL WINAPI fakeClientToScreen(HWND window, LPPOINT point) {
-    log("ClientToScreen(" + nameOf(window) + ")");
-    point->x += fake().clientOrigin.x;
-    point->y += fake().clientOrigin.y;
-    return TRUE;
+    *point = {point->x + fake().clientOrigin.x, point->y + fake().clientOrigin.y};
+    return logged("ClientToScreen(" + nameOf(window) + ")", TRUE);
 }
 BOOL WINAPI fakeGetClientRect(HWND window, LPRECT r) {
-    log("GetClientRect(" + nameOf(window) + ")");
     *r = fake().client;
-    return TRUE;
+    return logged("GetClientRect(" + nameOf(window) + ")", TRUE);
 }
 BOOL WINAPI fakeOffsetRect(LPRECT r, int dx, int dy) {
-    log("OffsetRect(" + num(dx) + "," + num(dy) + ")");
     *r = {r->left + dx, r->top + dy, r->right + dx, r->bottom + dy};
-    return TRUE;
+    return logged("OffsetRect(" + num(dx) + "," + num(dy) + ")", TRUE);
 }
 BOOL WINAPI fakeSetRect(LPRECT r, int left, int top, int right, int bottom) {
     *r = {left, top, right, bottom};
@@ -405,10 +403,9 @@ UINT WINAPI fakeIsDlgButtonChecked(HWND, int id) {
     return logged("IsDlgButtonChecked(" + num(id) + ")", fake().boxState);
 }
 BOOL WINAPI fakeEndDialog(HWND, INT_PTR result) {
-    log("EndDialog(" + num(result) + ")");
     fake().dialogEnded = true;
     fake().dialogResult = result;
-    return TRUE;
+    return logged("EndDialog(" + num(result) + ")", TRUE);
 }
 int WINAPI fakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
@@ -425,8 +422,7 @@ BOOL WINAPI fakeEnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA *settin
 }
 // Time passes only here.
 void WINAPI fakeSleep(DWORD milliseconds) {
-    log("Sleep(" + num(milliseconds) + ")");
-    fake().now += milliseconds;
+    fake().now += logged("Sleep(" + num(milliseconds) + ")", milliseconds);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ constexpr int W = 640, H = 480;
 const std::string kSize = "size " + std::to_string(sizeof(DDSURFACEDESC)) + ", ";
 static_assert(sizeof(void *) != 4 || sizeof(DDSURFACEDESC) == 108);
 
+// A frame of varied pixels.
 std::vector<Pixel> testFrame() {
     std::vector<Pixel> frame(W * H);
     for (int i = 0; i < W * H; ++i) frame[i] = 0x00102030u + 0x00010101u * (i % 101);
@@ -68,9 +69,11 @@ const std::vector<std::string> kBlit = {
     "ClientToScreen(window)", "GetClientRect(window)", "OffsetRect(30,40)", "SetRect(0,0,640,480)",
     "primary.Blt(30,40,830,640 from offscreen 0,0,640,480, flags 0x1000000, null)"};
 
-std::vector<std::string> plus(std::vector<std::string> head, const std::vector<std::string> &tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
+// The lists one after another.
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> lists) {
+    std::vector<std::string> all;
+    for (const auto &list : lists) all.insert(all.end(), list.begin(), list.end());
+    return all;
 }
 
 // The start of every open: ddraw.dll and its DirectDraw; the window class.
@@ -86,107 +89,102 @@ const std::string kBackLock = "back.Lock(null, " + kSize + "flags 1, null)";
 const std::vector<std::string> kClassAndCursor = {"UnregisterClassA(glaxen,instance)",
                                                   "ShowCursor(1)"};
 
-// Counts converter calls, converting as the 24-bit converter does.
+// Counts converter calls, converting with the converter open chose.
+PixelConverter chosen = nullptr;
 int converterCalls = 0;
-void counting24(void *destination, const Pixel *source, int count) {
+void counting(void *destination, const Pixel *source, int count) {
     ++converterCalls;
-    convertPixels24(destination, source, count);
+    chosen(destination, source, count);
 }
 
 }  // namespace
 
 // ---------------------------------------------------------------- open
 
-TEST_F(Display, FullScreenOpenMakesItsCallsInOrder) {
-    ASSERT_EQ(open(true), 1);
+// Open's calls and their arguments: full screen takes a mode, hides the cursor, makes the flip
+// chain and clears both its buffers; a window is sized for its client area and gets an offscreen
+// surface and a clipper. Both end by asking for the pixel format.
+TEST_F(Display, OpenMakesItsCallsInOrder) {
     const std::vector<std::string> clearingPass = {
         "primary.Restore", kBackLock, "back.Unlock(the locked memory)", "primary.Flip(null,1)"};
-    std::vector<std::string> want =
-        plus(kLoad, {kCursor, kRegister,
-                     "CreateWindowExA(0,glaxen,'',0x90000000,0,0,640,480,null,null,instance,null)",
-                     "SetForegroundWindow(window)", "SetDisplayMode(640,480,32)",
-                     "SetCooperativeLevel(window,17)", "ShowCursor(0)",
-                     "CreateSurface(" + kSize + "flags 0x21, caps 0x4218, back buffers 1, null)",
-                     "primary.GetAttachedSurface(caps 0x4)"});
-    want = plus(plus(plus(want, clearingPass), clearingPass), {"primary.GetPixelFormat(size 32)"});
-    EXPECT_EQ(fake.calls, want);
-    EXPECT_EQ(platform.presenter.converter, copyPixels32);
-    EXPECT_TRUE(platform.presenter.active);
-    EXPECT_EQ(fake.windowProc, win32WindowProc);
-}
-
-TEST_F(Display, WindowedOpenMakesItsCallsInOrder) {
-    ASSERT_EQ(open(false), 1);
-    const std::vector<std::string> want =
-        plus(kLoad, {"AdjustWindowRect(0,0,640,480, style 0xcf0000, menu 0)", kCursor, kRegister,
-                     "CreateWindowExA(0,glaxen,'',0x10cf0000,0,0,656,519,null,null,instance,null)",
-                     "SetForegroundWindow(window)", "SetCooperativeLevel(window,8)",
-                     "CreateSurface(" + kSize + "flags 0x1, caps 0x200, null)",
-                     "CreateSurface(" + kSize + "flags 0x7, caps 0x40, 640x480, null)",
-                     "CreateClipper(0,null)", "clipper.SetHWnd(0,window)",
-                     "primary.SetClipper(clipper)", "primary.GetPixelFormat(size 32)"});
-    EXPECT_EQ(fake.calls, want);
+    const struct {
+        const char *name;
+        bool fullscreen;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"full screen", true,
+         joined({kLoad,
+                 {kCursor, kRegister,
+                  "CreateWindowExA(0,glaxen,'',0x90000000,0,0,640,480,null,null,instance,null)",
+                  "SetForegroundWindow(window)", "SetDisplayMode(640,480,32)",
+                  "SetCooperativeLevel(window,17)", "ShowCursor(0)",
+                  "CreateSurface(" + kSize + "flags 0x21, caps 0x4218, back buffers 1, null)",
+                  "primary.GetAttachedSurface(caps 0x4)"},
+                 clearingPass,
+                 clearingPass})},
+        {"windowed", false,
+         joined({kLoad,
+                 {"AdjustWindowRect(0,0,640,480, style 0xcf0000, menu 0)", kCursor, kRegister,
+                  "CreateWindowExA(0,glaxen,'',0x10cf0000,0,0,656,519,null,null,instance,null)",
+                  "SetForegroundWindow(window)", "SetCooperativeLevel(window,8)",
+                  "CreateSurface(" + kSize + "flags 0x1, caps 0x200, null)",
+                  "CreateSurface(" + kSize + "flags 0x7, caps 0x40, 640x480, null)",
+                  "CreateClipper(0,null)", "clipper.SetHWnd(0,window)",
+                  "primary.SetClipper(clipper)"}})},
+    };
+    for (const auto &c : cases) {
+        FakeWindows f;
+        over(f);
+        ASSERT_EQ(open(c.fullscreen), 1) << c.name;
+        EXPECT_EQ(f.calls, joined({c.want, {"primary.GetPixelFormat(size 32)"}})) << c.name;
+        EXPECT_EQ(f.windowProc, win32WindowProc) << c.name;
+    }
 }
 
 // The first depth of 32, 24 and 16 that the display takes is the mode; the format's bit count
-// picks the converter, masks aside.
-TEST_F(Display, ModeFallbackAndConverters) {
+// picks the converter, masks aside. A present converts once when the rows lie back to back,
+// else once a row, each row at its pitch and the gap after it untouched.
+TEST_F(Display, ModesPitchesAndConverters) {
     const struct {
         const char *name;
-        std::vector<DWORD> modes;
-        DWORD formatBits, red, green, blue;
-        int wantMode;
+        std::vector<DWORD> modes;  // the depths the display takes, a tail of 32, 24, 16
+        LONG pitch;
         PixelConverter want;
+        int wantCalls;
+        DWORD red = 0xFF0000, green = 0xFF00, blue = 0xFF;
     } cases[] = {
-        {"32 bits", {32, 24, 16}, 32, 0xFF0000, 0xFF00, 0xFF, 32, copyPixels32},
-        {"32 refused", {24, 16}, 24, 0xFF0000, 0xFF00, 0xFF, 24, convertPixels24},
-        {"only 16", {16}, 16, 0xF800, 0x7E0, 0x1F, 16, convertPixels16},
-        {"16 with 5-5-5 masks", {16}, 16, 0x7C00, 0x3E0, 0x1F, 16, convertPixels16},
+        {"32 bits, rows back to back", {32, 24, 16}, 2560, copyPixels32, 1},
+        {"32 bits, rows apart", {32, 24, 16}, 4096, copyPixels32, 480},
+        {"32 refused, rows back to back", {24, 16}, 1920, convertPixels24, 1},
+        {"32 refused, rows apart", {24, 16}, 2048, convertPixels24, 480},
+        {"only 16", {16}, 1280, convertPixels16, 1, 0xF800, 0x7E0, 0x1F},
+        {"16 with 5-5-5 masks", {16}, 1280, convertPixels16, 1, 0x7C00, 0x3E0, 0x1F},
     };
     for (const auto &c : cases) {
         FakeWindows f;
         f.modes = c.modes;
-        f.formatBits = c.formatBits;
+        f.formatBits = c.modes.front();
         f.redMask = c.red, f.greenMask = c.green, f.blueMask = c.blue;
-        FramePresenter &p = over(f);
-        ASSERT_EQ(open(true), 1) << c.name;
-        EXPECT_EQ(p.modeBits, c.wantMode) << c.name;
-        EXPECT_EQ(f.count("SetDisplayMode"), 4 - int(c.modes.size())) << c.name;
-        EXPECT_EQ(p.converter, c.want) << c.name;
-    }
-}
-
-// 24 bits: one converter call for rows back to back (pitch 1920), one a row otherwise; 32 bits
-// at pitch 2560 and 4096 the same; each row lands at its pitch, the gap untouched.
-TEST_F(Display, PitchDecidesTheConverterCalls) {
-    const struct {
-        DWORD bits;
-        LONG pitch;
-        int wantCalls;
-    } cases[] = {{24, 1920, 1}, {24, 2048, 480}, {32, 2560, 1}, {32, 4096, 480}};
-    for (const auto &c : cases) {
-        FakeWindows f;
-        f.modes = {c.bits};
-        f.formatBits = c.bits;
         f.pitch = c.pitch;
         FramePresenter &p = over(f);
-        ASSERT_EQ(open(true), 1);
-        const PixelConverter chosen = p.converter;
-        if (c.bits == 24) p.converter = counting24;
+        ASSERT_EQ(open(true), 1) << c.name;
+        EXPECT_EQ(p.modeBits, int(c.modes.front())) << c.name;
+        EXPECT_EQ(f.count("SetDisplayMode"), 4 - int(c.modes.size())) << c.name;
+        ASSERT_EQ(p.converter, c.want) << c.name;
+        chosen = p.converter;
+        p.converter = counting;
         converterCalls = 0;
         present();
-        if (c.bits == 24) {
-            EXPECT_EQ(converterCalls, c.wantCalls) << c.bits << " bits, pitch " << c.pitch;
-        }
-        std::vector<uint8_t> row(W * 4);
+        EXPECT_EQ(converterCalls, c.wantCalls) << c.name;
+        const int rowBytes = W * int(c.modes.front()) / 8;
+        std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < H; y += 67) {
-            chosen(row.data(), &frame[size_t(y) * W], W);
+            c.want(row.data(), &frame[size_t(y) * W], W);
             const uint8_t *at = &f.back->memory[size_t(y) * c.pitch];
-            ASSERT_TRUE(std::equal(at, at + W * c.bits / 8, row.data()))
-                << c.bits << " bits, pitch " << c.pitch << ", row " << y;
+            ASSERT_TRUE(std::equal(at, at + rowBytes, row.data())) << c.name << ", row " << y;
             ASSERT_TRUE(
-                std::all_of(at + W * c.bits / 8, at + c.pitch, [](uint8_t b) { return b == 0xEE; }))
-                << "the gap after row " << y << " was written";
+                std::all_of(at + rowBytes, at + c.pitch, [](uint8_t b) { return b == 0xEE; }))
+                << c.name << ": the gap after row " << y << " written";
         }
     }
 }
@@ -201,10 +199,10 @@ TEST_F(Display, ChainInSystemMemoryWhenThereIsNoVideoMemory) {
 
 // ---------------------------------------------------------------- failures and close
 
-// Each failing step makes open return 0 there; present then only waits a display frame; close
-// releases what exists, destroys a window that exists, unregisters the class and shows the
-// cursor, leaving the counter at 0 where open had hidden it.
-TEST_F(Display, FailedOpenThenPresentAndClose) {
+// Each failing step makes open return 0 there, and so does a palette display; close releases
+// what exists, destroys a window that exists, unregisters the class and shows the cursor,
+// leaving the counter at 0 where open had hidden it. After a show it releases everything.
+TEST_F(Display, OpenFailuresAndClose) {
     const std::vector<std::string> dd = {"DirectDraw.Release"},
                                    ddWin = {"DirectDraw.Release", "DestroyWindow(window)"},
                                    all = {"primary.Release", "DirectDraw.Release",
@@ -212,66 +210,37 @@ TEST_F(Display, FailedOpenThenPresentAndClose) {
     const struct {
         const char *name, *failing;
         bool fullscreen;
+        int wantOpen;
         std::vector<std::string> wantReleased;
         int wantCursor;
         DWORD formatFlags = DDPF_RGB;
     } cases[] = {
-        {"no ddraw.dll", "LoadLibraryA", true, {}, 1},
-        {"no DirectDrawCreate", "GetProcAddress", true, {}, 1},
-        {"DirectDrawCreate fails", "DirectDrawCreate", true, {}, 1},
-        {"no window", "CreateWindowExA", true, dd, 1},
-        {"no mode", "SetDisplayMode", true, ddWin, 1},
-        {"no exclusive level", "SetCooperativeLevel", true, ddWin, 1},
-        {"no primary", "CreateSurface", true, ddWin, 0},
-        {"no back buffer", "GetAttachedSurface", true, all, 0},
-        {"palette display", "", true, all, 0, DDPF_PALETTEINDEXED8},
-        {"failed format query", "GetPixelFormat", false, all, 1},
+        {"no ddraw.dll", "LoadLibraryA", true, 0, {}, 1},
+        {"no DirectDrawCreate", "GetProcAddress", true, 0, {}, 1},
+        {"DirectDrawCreate fails", "DirectDrawCreate", true, 0, {}, 1},
+        {"no window", "CreateWindowExA", true, 0, dd, 1},
+        {"no mode", "SetDisplayMode", true, 0, ddWin, 1},
+        {"no exclusive level", "SetCooperativeLevel", true, 0, ddWin, 1},
+        {"no primary", "CreateSurface", true, 0, ddWin, 0},
+        {"no back buffer", "GetAttachedSurface", true, 0, all, 0},
+        {"palette display", "", true, 0, all, 0, DDPF_PALETTEINDEXED8},
+        {"failed format query", "GetPixelFormat", false, 0, all, 1},
+        {"shown full screen", "", true, 1, all, 0},
+        {"shown, every lock failing", "Lock", true, 1, all, 0},
+        {"shown in a window", "", false, 1, all, 1},
     };
     for (const auto &c : cases) {
         FakeWindows f;
         f.failing = {c.failing};
         f.formatFlags = c.formatFlags;
         FramePresenter &p = over(f);
-        EXPECT_EQ(open(c.fullscreen), 0) << c.name;
-        size_t mark = f.calls.size();
-        present();
-        EXPECT_EQ(since(mark), kFirstWait) << c.name << ": present after a failed open";
-        mark = f.calls.size();
-        presenterClose(p);
-        EXPECT_EQ(since(mark), plus(c.wantReleased, kClassAndCursor)) << c.name;
-        EXPECT_EQ(f.cursorCounter, c.wantCursor) << c.name << ": the cursor counter after close";
-    }
-}
-
-// Full screen hides the cursor once and close shows it once; windowed close raises the
-// counter by one, as after a failed load of ddraw.dll.
-TEST_F(Display, CloseAfterAShow) {
-    for (const bool fullscreen : {true, false}) {
-        FakeWindows f;
-        FramePresenter &p = over(f);
-        ASSERT_EQ(open(fullscreen), 1);
+        EXPECT_EQ(open(c.fullscreen), c.wantOpen) << c.name;
         present();
         const size_t mark = f.calls.size();
         presenterClose(p);
-        const char *name = fullscreen ? "full screen" : "windowed";
-        EXPECT_EQ(since(mark),
-                  plus({"primary.Release", "DirectDraw.Release", "DestroyWindow(window)"},
-                       kClassAndCursor))
-            << name;
-        EXPECT_EQ(f.cursorCounter, fullscreen ? 0 : 1) << name;
+        EXPECT_EQ(since(mark), joined({c.wantReleased, kClassAndCursor})) << c.name;
+        EXPECT_EQ(f.cursorCounter, c.wantCursor) << c.name << ": the cursor counter after close";
     }
-}
-
-// A failed lock writes nothing and unlocks nothing, in the clearing passes and in present.
-TEST_F(Display, FailedLockWritesNothing) {
-    fake.failing = {"Lock"};
-    ASSERT_EQ(open(true), 1);
-    present();
-    EXPECT_EQ(fake.count("back.Unlock"), 0);
-    EXPECT_EQ(fake.count("back.Lock"), 3);
-    EXPECT_EQ(fake.count("Sleep("), 1) << "a frame that could not be shown waits for the display";
-    EXPECT_TRUE(std::all_of(fake.back->memory.begin(), fake.back->memory.end(),
-                            [](uint8_t b) { return b == 0xEE; }));
 }
 
 // ---------------------------------------------------------------- present and the window
@@ -282,11 +251,10 @@ TEST_F(Display, WindowedPresentBlitsOntoTheClientArea) {
     ASSERT_EQ(open(false), 1);
     const size_t mark = fake.calls.size();
     present();
-    const std::vector<std::string> want = plus({"primary.IsLost", "offscreen.IsLost",
-                                                "offscreen.Lock(null, " + kSize + "flags 1, null)",
-                                                "offscreen.Unlock(the locked memory)"},
-                                               kBlit);
-    EXPECT_EQ(since(mark), want);
+    EXPECT_EQ(since(mark), joined({{"primary.IsLost", "offscreen.IsLost",
+                                    "offscreen.Lock(null, " + kSize + "flags 1, null)",
+                                    "offscreen.Unlock(the locked memory)"},
+                                   kBlit}));
 }
 
 // Full screen and deactivated: present only waits a display frame; reactivated, it restores the
@@ -320,14 +288,15 @@ TEST_F(Display, WindowProcedure) {
         {"screen saver", WM_SYSCOMMAND, SC_SCREENSAVE, 0, {}},
         {"monitor power", WM_SYSCOMMAND, SC_MONITORPOWER, 0, {}},
         {"minimize", WM_SYSCOMMAND, SC_MINIMIZE, 0x5EF, {"DefWindowProcA(window,0x112,0xf020)"}},
-        {"whole wParam",
+        {"low bit set",
          WM_SYSCOMMAND,
          SC_SCREENSAVE | 1,
          0x5EF,
          {"DefWindowProcA(window,0x112,0xf141)"}},
         {"close", WM_CLOSE, 0, 0, {"PostQuitMessage(0)"}},
         {"deactivation", WM_ACTIVATEAPP, 0, 0x5EF, {"DefWindowProcA(window,0x1c,0x0)"}},
-        {"paint, windowed", WM_PAINT, 0, 0x5EF, plus(kBlit, {"DefWindowProcA(window,0xf,0x0)"})},
+        {"paint, windowed", WM_PAINT, 0, 0x5EF,
+         joined({kBlit, {"DefWindowProcA(window,0xf,0x0)"}})},
         {"any other", WM_SIZE, 0, 0x5EF, {"DefWindowProcA(window,0x5,0x0)"}},
     };
     for (const auto &c : cases) {
@@ -344,13 +313,13 @@ TEST_F(Display, WaitsKeepTheDisplaysPace) {
         const char *name;
         DWORD refreshRate;
         bool queryFails;
-        std::vector<std::string> wantSleeps;  // three frames, the second taking 5 ms
+        DWORD wantFrame;  // one display frame in milliseconds
     } cases[] = {
-        {"60 Hz", 60, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
-        {"75 Hz", 75, false, {"Sleep(13)", "Sleep(8)", "Sleep(13)"}},
-        {"the hardware's default", 1, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
-        {"no rate", 0, false, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
-        {"no answer", 85, true, {"Sleep(17)", "Sleep(12)", "Sleep(17)"}},
+        {"60 Hz", 60, false, 17},
+        {"75 Hz", 75, false, 13},
+        {"the hardware's default", 1, false, 17},
+        {"no rate", 0, false, 17},
+        {"no answer", 85, true, 17},
     };
     for (const auto &c : cases) {
         FakeWindows f;
@@ -359,13 +328,14 @@ TEST_F(Display, WaitsKeepTheDisplaysPace) {
         if (c.queryFails) f.failing.push_back("EnumDisplaySettingsA");
         FramePresenter &p = over(f);
         ASSERT_EQ(open(true), 0) << c.name;
-        std::vector<std::string> sleeps;
+        std::vector<DWORD> slept;  // three frames, the second taking 5 ms
         for (int i = 0; i < 3; ++i) {
+            const DWORD before = f.now;
             present();
-            sleeps.push_back(f.calls.back());
+            slept.push_back(f.now - before);
             if (i == 0) f.now += 5;
         }
-        EXPECT_EQ(sleeps, c.wantSleeps) << c.name;
+        EXPECT_EQ(slept, (std::vector<DWORD>{c.wantFrame, c.wantFrame - 5, c.wantFrame})) << c.name;
         EXPECT_EQ(f.count("EnumDisplaySettingsA"), 1) << c.name;
         presenterClose(p);
     }

@@ -1,6 +1,9 @@
-// glaxen.exe's resources as Windows reads them: the start dialog (101, Portuguese (Portugal))
-// as an extended template with its one push button, and icon group 102 with its one 32 x 32,
-// 16-colour image. The program is loaded as data, not run. Needs: GLAXEN_EXE, its path.
+// glaxen.exe's resources as Windows reads them: the start dialog (101, Portuguese (Portugal)) as
+// an extended template that says what the show's own dialog template says, and icon group 102
+// with its one 32 x 32, 16-colour image. The program is loaded as data, not run. Needs:
+// GLAXEN_EXE, its path.
+#include "show/start_dialog.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,18 +16,14 @@ namespace {
 // A little-endian reader over a resource's bytes.
 struct Reader {
     const uint8_t *at;
-    uint16_t word() {
-        uint16_t v;
-        std::memcpy(&v, at, 2);
-        at += 2;
+    template <typename T> T next() {
+        T v;
+        std::memcpy(&v, at, sizeof v);
+        at += sizeof v;
         return v;
     }
-    uint32_t dword() {
-        uint32_t v;
-        std::memcpy(&v, at, 4);
-        at += 4;
-        return v;
-    }
+    uint16_t word() { return next<uint16_t>(); }
+    uint32_t dword() { return next<uint32_t>(); }
     // A UTF-16 string of ASCII, to its terminating zero.
     std::string text() {
         std::string s;
@@ -60,39 +59,50 @@ const WORD kPortuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE);
 
 }  // namespace
 
+// The dialog's size and its controls' ids, places, sizes and texts are kStartDialogTemplate's,
+// which the show paints from; style, font, language and the button class only the .rc gives.
 TEST(Resources, StartDialogTemplate) {
     Program program;
     ASSERT_NE(program.module, nullptr) << "cannot load " << GLAXEN_EXE;
     DWORD size = 0;
     const uint8_t *bytes = program.resource(RT_DIALOG, 101, kPortuguese, &size);
     ASSERT_NE(bytes, nullptr) << "no dialog 101 in Portuguese (Portugal)";
+    const DialogTemplate &t = kStartDialogTemplate;
     Reader r{bytes};
     EXPECT_EQ(r.word(), 1) << "template version";
     EXPECT_EQ(r.word(), 0xFFFF) << "an extended template";
     EXPECT_EQ(r.dword(), 0u) << "help id";
     EXPECT_EQ(r.dword(), 0u) << "extended style";
     EXPECT_EQ(r.dword(), 0x80C008C5u) << "style";
-    EXPECT_EQ(r.word(), 1) << "controls";
-    for (const int want : {0, 0, 140, 16}) EXPECT_EQ(r.word(), want) << "position and size";
+    ASSERT_EQ(r.word(), t.controlCount) << "controls";
+    for (const int want : {0, 0, t.width, t.height}) EXPECT_EQ(r.word(), want) << "place and size";
     EXPECT_EQ(r.word(), 0) << "menu";
     EXPECT_EQ(r.word(), 0) << "class";
     EXPECT_EQ(r.text(), "") << "caption";
     EXPECT_EQ(r.word(), 7) << "font size";
     EXPECT_EQ(r.word(), 0) << "font weight";
-    EXPECT_EQ(*r.at++, 0) << "italic";
-    EXPECT_EQ(*r.at++, 1) << "character set";
+    EXPECT_EQ(r.next<uint8_t>(), 0) << "italic";
+    EXPECT_EQ(r.next<uint8_t>(), 1) << "character set";
     EXPECT_EQ(r.text(), "Small Fonts");
-    r.alignToDword(bytes);
-    EXPECT_EQ(r.dword(), 0u) << "control help id";
-    EXPECT_EQ(r.dword(), 0u) << "control extended style";
-    EXPECT_EQ(r.dword(), DWORD(WS_CHILD | WS_VISIBLE)) << "a push button, child and visible";
-    for (const int want : {0, 0, 140, 15}) EXPECT_EQ(r.word(), want) << "control position and size";
-    EXPECT_EQ(r.dword(), 1u) << "control id";
-    EXPECT_EQ(r.word(), 0xFFFF);
-    EXPECT_EQ(r.word(), 0x0080) << "the button class";
-    EXPECT_EQ(r.text(), "merry xmas");
+    for (int i = 0; i < t.controlCount; ++i) {
+        const DialogControl &c = t.controls[i];
+        r.alignToDword(bytes);
+        EXPECT_EQ(r.dword(), 0u) << "control " << i << " help id";
+        EXPECT_EQ(r.dword(), 0u) << "control " << i << " extended style";
+        EXPECT_EQ(r.dword(), DWORD(WS_CHILD | WS_VISIBLE)) << "control " << i << " style";
+        EXPECT_EQ(c.kind, DialogControlKind::kPushButton)
+            << "control " << i << ": the .rc's are buttons";
+        for (const int want : {c.x, c.y, c.width, c.height})
+            EXPECT_EQ(r.word(), want) << "control " << i << " place and size";
+        EXPECT_EQ(r.dword(), DWORD(c.id)) << "control " << i << " id";
+        EXPECT_EQ(r.word(), 0xFFFF);
+        EXPECT_EQ(r.word(), 0x0080) << "control " << i << ": the button class";
+        EXPECT_EQ(r.text(), c.text) << "control " << i << " text";
+        EXPECT_EQ(r.word(), 0) << "control " << i << " creation data";
+    }
 }
 
+// One 32 x 32 image of 16 colours, 4 bits a pixel, of the size the group gives it.
 TEST(Resources, IconGroup) {
     Program program;
     ASSERT_NE(program.module, nullptr) << "cannot load " << GLAXEN_EXE;
@@ -103,10 +113,10 @@ TEST(Resources, IconGroup) {
     EXPECT_EQ(r.word(), 0);
     EXPECT_EQ(r.word(), 1) << "an icon";
     ASSERT_EQ(r.word(), 1) << "one image";
-    EXPECT_EQ(*r.at++, 32) << "width";
-    EXPECT_EQ(*r.at++, 32) << "height";
-    EXPECT_EQ(*r.at++, 16) << "colours";
-    ++r.at;
+    EXPECT_EQ(r.next<uint8_t>(), 32) << "width";
+    EXPECT_EQ(r.next<uint8_t>(), 32) << "height";
+    EXPECT_EQ(r.next<uint8_t>(), 16) << "colours";
+    r.next<uint8_t>();
     EXPECT_EQ(r.word(), 1) << "planes";
     EXPECT_EQ(r.word(), 4) << "bits a pixel";
     const DWORD imageBytes = r.dword();
@@ -114,6 +124,5 @@ TEST(Resources, IconGroup) {
     const uint8_t *image = program.resource(RT_ICON, id, kPortuguese, &size);
     ASSERT_NE(image, nullptr) << "no icon image " << id;
     EXPECT_EQ(size, imageBytes);
-    Reader header{image};
-    EXPECT_EQ(header.dword(), 40u) << "bitmap header size";
+    EXPECT_EQ(Reader{image}.dword(), 40u) << "bitmap header size";
 }
