@@ -177,7 +177,8 @@ TEST_F(Library, TheSpectrumIsOfTheFramesHeardWhereverTheyAre) {
     const std::vector<std::pair<std::string, std::vector<int64_t>>> cases = {
         {tone, {-1000, 0, 735, 30000, 5000, toneFrames - 1000, toneFrames}},
         {hours, {0, 3 * hour + 12345, 3 * hour + 20000, 100, 2 * hour}}};
-    for (const auto &[path, positions] : cases) {
+    for (const auto &[file, positions] : cases) {
+        const std::string &path = file;  // a name a lambda can take
         Player player;
         ASSERT_TRUE(player.init());
         uint32_t handle = 0;
