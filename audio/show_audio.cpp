@@ -56,8 +56,8 @@ VorbisMusic *openMusic(AudioPlayer &p, const char *file, const char **why) {
 }
 
 // ---------------------------------------------------------------- the table
-// The design's audio library has these eight calls; the device number, the frequency, the
-// flags, the file's offset and length are its parameters, which this one does not need.
+// The eight calls the main routine makes, with the parameters it has always passed: the device
+// number, the frequency, the flags and the file's offset and length mean nothing here.
 
 // The interface version this library implements.
 uint32_t audioGetVersion(void *) {
