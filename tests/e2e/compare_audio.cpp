@@ -1,11 +1,11 @@
 // compare_audio: checks that SDL's disk audio output starts with a music file's first samples.
 // Usage: compare_audio OUTPUT.raw MUSIC.ogg [BUFFER_FRAMES [MIN_SECONDS]]
-// OUTPUT is 32-bit float stereo at 44100 Hz, as the show's device writes it. A paused device
+// OUTPUT is 32-bit float stereo at kMusicRate, as the show's device writes it. A paused device
 // writes silence, a buffer at a time, until the show plays; so the output must be whole
 // buffers of silence, then the music from its first frame (the music's own silent start
 // included), matching to within rounding for at least MIN_SECONDS. Prints one line; exit
-// status 0 when it holds. Needs: libvorbisfile.
-#include <vorbis/vorbisfile.h>
+// status 0 when it holds. Needs: the audio core's decoder.
+#include "audio/vorbis_music.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,34 +26,17 @@ size_t silentFrames(const std::vector<float> &stereo) {
     return n;
 }
 
-// Decodes up to frames frames of a 44100 Hz stereo Ogg Vorbis file; false with a message if it
-// is not one.
+// Decodes up to frames frames of the music, as the show's decoder gives them; false with a
+// message if it cannot.
 bool decode(const char *path, size_t frames, std::vector<float> &stereo) {
-    OggVorbis_File file;
-    if (ov_fopen(path, &file) != 0) {
+    VorbisMusic *music = openVorbisMusic(path);
+    if (music == nullptr) {
         std::printf("cannot decode %s\n", path);
         return false;
     }
-    const vorbis_info *info = ov_info(&file, -1);
-    if (info->rate != 44100 || info->channels != 2) {
-        std::printf("%s is %ld Hz with %d channels, not 44100 Hz stereo\n", path, info->rate,
-                    info->channels);
-        ov_clear(&file);
-        return false;
-    }
-    while (stereo.size() < 2 * frames) {
-        float **pcm = nullptr;
-        int link = 0;
-        const long got = ov_read_float(&file, &pcm, 4096, &link);
-        if (got == OV_HOLE) continue;
-        if (got <= 0) break;
-        for (long i = 0; i < got; ++i) {
-            stereo.push_back(pcm[0][i]);
-            stereo.push_back(pcm[1][i]);
-        }
-    }
-    stereo.resize(std::min(stereo.size(), 2 * frames));
-    ov_clear(&file);
+    stereo.resize(2 * frames);
+    stereo.resize(2 * size_t(readVorbisMusic(music, stereo.data(), int(frames))));
+    closeVorbisMusic(music);
     return true;
 }
 
@@ -90,7 +73,7 @@ int main(int argc, char **argv) {
     }
     const size_t start = lead - quiet;
     const size_t count = std::min(frames - start, music.size() / 2);
-    if (double(count) < minSeconds * 44100) {
+    if (double(count) < minSeconds * kMusicRate) {
         std::printf("only %zu frames of music in the output\n", count);
         return 1;
     }
@@ -110,6 +93,6 @@ int main(int argc, char **argv) {
     }
     std::printf("%zu buffers of silence while paused, then %.2f s of the music from its first "
                 "frame, within %g\n",
-                start / buffer, double(count) / 44100, worst);
+                start / buffer, double(count) / kMusicRate, worst);
     return 0;
 }
