@@ -79,7 +79,7 @@ TEST(RenderOptions, HelpListsOptionsDefaultsAndExitCodes) {
                              "--help",   "default: 60", "qx-331b_051224.ogg",
                              "0 ",       "2 ",          "129",
                              "130",      "131",         "141",
-                             "143"})
+                             "143",      "DIR.part"})
         EXPECT_NE(help.find(want), std::string::npos) << want << " not in the help";
 }
 

@@ -13,6 +13,9 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +72,16 @@ int fifoReader(const std::string &path) {
                        : -1;
     if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+// Each file in a folder, by name, with its bytes.
+std::map<std::string, std::string> contents(const std::string &dir) {
+    std::map<std::string, std::string> all;
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        all[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return all;
 }
 
 }  // namespace
@@ -167,23 +180,34 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
     }
 }
 
-// An interrupted --png run keeps the PNGs it finished, and says how many.
-TEST(RenderProcess, InterruptedPngRunSaysWhatItKept) {
-    Scratch scratch;
-    const int reader = fifoReader(scratch / "raw.fifo");
-    ASSERT_GE(reader, 0);
-    Child child = render("--silent --raw @raw.fifo --png @p", scratch);
-    ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
-    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first three raw frames";
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(scratch / "p/frame_000002.png"); }, kBound))
-        << "waiting for the third PNG";
-    ASSERT_TRUE(waitUntil([&] { return pipeFull(reader); }, kBound)) << "waiting on the FIFO";
-    kill(child.pid, SIGINT);
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still running after Ctrl-C";
-    EXPECT_EQ(child.exitCode, 128 + SIGINT) << child.said;
-    EXPECT_NE(child.said.find("kept 3 finished PNGs in " + scratch / "p"), std::string::npos)
-        << child.said;
-    EXPECT_EQ(scratch.names("p"),
-              (Names{"frame_000000.png", "frame_000001.png", "frame_000002.png"}));
-    close(reader);
+// A --png run stopped by Ctrl-C, or killed, after its third PNG leaves DIR, an earlier run's
+// frames, as it was; the next run replaces DIR whole, taking over what a killed run left.
+TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
+    const std::pair<int, std::string> cases[] = {{SIGINT, "p is as it was"}, {SIGKILL, ""}};
+    for (const auto &[signal, said] : cases) {
+        const std::string name = std::string("SIG") + sigabbrev_np(signal);
+        Scratch scratch;
+        Child earlier = render("--silent --seed 9 --frames 4 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(earlier, kBound) && earlier.exitCode == 0) << earlier.said;
+        const auto before = contents(scratch / "p");
+        const int reader = fifoReader(scratch / "raw.fifo");
+        ASSERT_GE(reader, 0);
+        Child child = render("--silent --raw @raw.fifo --png @p", scratch);
+        ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
+        ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first three raw frames";
+        ASSERT_TRUE(
+            waitUntil([&] { return fs::exists(scratch / "p.part/frame_000002.png"); }, kBound))
+            << "waiting for the third PNG";
+        kill(child.pid, signal);
+        ASSERT_TRUE(waitForExit(child, kBound)) << name << ": still running";
+        close(reader);
+        EXPECT_EQ(child.exitCode, 128 + signal) << name << ": " << child.said;
+        EXPECT_NE(child.said.find(said), std::string::npos) << name << ": " << child.said;
+        EXPECT_TRUE(contents(scratch / "p") == before) << name << ": p changed";
+        Child next = render("--silent --frames 2 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(next, kBound)) << name << ": the next run still running";
+        EXPECT_EQ(next.exitCode, 0) << name << ": " << next.said;
+        EXPECT_EQ(scratch.names(), (Names{"p", "raw.fifo"})) << name;
+        EXPECT_EQ(scratch.names("p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
+    }
 }
