@@ -166,7 +166,8 @@ TEST(Render, SpectrumFileFeedsTheFramesInOrder) {
 }
 
 // Each run is refused with exit 2, writes nothing and leaves every file as it was: bad spectra,
-// a stretch with no frame, outputs that cannot be written or finished, outputs that are inputs.
+// a stretch with no frame, outputs that cannot be written or finished, outputs that are inputs,
+// a --png folder holding a user's file, a file with a frame's name or a link to a user's file.
 TEST(Render, BadRunsAreRefusedAndChangeNothing) {
     Scratch scratch;
     writeSpectra(scratch / "short.bin", 2, 100);
@@ -178,6 +179,13 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
     fs::copy_file(GLAXEN_MUSIC, scratch / "m.ogg");
     fs::create_hard_link(scratch / "s.bin", scratch / "hard.bin");
     fs::create_symlink(scratch / "m.ogg", scratch / "link.ogg");
+    ASSERT_EQ(render("--silent --frames 2 --png @png", scratch), 0);
+    for (const char *folder : {"mine", "named", "linked"})
+        fs::copy(scratch / "png", scratch / folder);
+    std::ofstream(scratch / "mine/notes.txt") << "a user's file";
+    std::ofstream(scratch / "named/frame_000001.png") << "a user's file with a frame's name";
+    fs::remove(scratch / "linked/frame_000001.png");
+    fs::create_symlink(scratch / "plain.txt", scratch / "linked/frame_000001.png");
     const std::string reads = "which this run reads", frames = "--seed 1 --frames 2 ";
     const std::pair<std::string, std::string> cases[] = {
         {frames + "--spectrum @short.bin --raw @o", ""},
@@ -195,6 +203,11 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
         {frames + "--spectrum @s.bin --dump-spectrum @s.bin", reads},
         {frames + "--spectrum @s.bin --y4m @hard.bin", reads},
         {frames + "--music @m.ogg --y4m @link.ogg", reads},
+        {frames + "--silent --png @mine", "it holds notes.txt (a file), which is not a frame"},
+        {frames + "--silent --png @named", "frame_000001.png (a file glaxen-render did not write)"},
+        {frames + "--silent --png @linked", "frame_000001.png (a symbolic link)"},
+        {frames + "--silent --png @plain.txt", "it is not a folder"},
+        {frames + "--silent --png @.", "name the folder itself"},
     };
     const auto before = snapshot(scratch.dir);
     for (const auto &[line, want] : cases) {
