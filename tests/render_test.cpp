@@ -1,6 +1,6 @@
 // glaxen-render: its frames against the show's own main routine, determinism, the text's first
-// frame, its inputs and outputs: bad ones, outputs that are inputs, links, long names, a full
-// disk, and the exact pixels of its PNGs and y4m planes.
+// frame, its inputs and outputs: bad ones, outputs that are inputs, links, the --png folder, long
+// names, a full disk, and the exact pixels of its PNGs and y4m planes.
 #include "render/output_file.h"
 #include "render/png_encoder.h"
 #include "render/render_session.h"
@@ -275,20 +275,57 @@ TEST(Render, Y4mFramesFollowTheFormulasOnEveryPixel) {
     }
 }
 
-// An output named by a symbolic link is written through it: the link stays, its file gets the
-// frames, also when the file is not there yet.
+// The names in a folder, or a file's size.
+std::string described(const fs::path &path) {
+    if (!fs::is_directory(path)) return std::to_string(fs::file_size(path)) + " bytes";
+    Names names;
+    for (const auto &entry : fs::directory_iterator(path)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (const std::string &name : names) text += name + " ";
+    return text;
+}
+
+// An output named by a symbolic link is written through it: the link stays, its file or folder
+// gets the frames, also when it is not there yet; a folder's earlier frames are replaced whole.
 TEST(Render, SymbolicLinksAreWrittenThrough) {
     Scratch scratch;
     fs::create_directories(scratch / "real");
     std::ofstream(scratch / "real/old.raw") << "old";
+    ASSERT_EQ(render("--silent --frames 3 --png @real/frames", scratch), 0);
     fs::create_symlink(scratch / "real/old.raw", scratch / "to-old.raw");
     fs::create_symlink("real/new.raw", scratch / "to-new.raw");
-    for (const char *link : {"to-old.raw", "to-new.raw"}) {
-        ASSERT_EQ(render("--silent --frames 2 --raw @" + std::string(link), scratch), 0) << link;
-        EXPECT_TRUE(fs::is_symlink(scratch / link)) << link << " was replaced";
-        EXPECT_EQ(fs::file_size(scratch / link), 2 * kFrameBytes) << link;
+    fs::create_symlink(scratch / "real/frames", scratch / "to-frames");
+    fs::create_symlink("real/new-frames", scratch / "to-new-frames");
+    const std::string raw = std::to_string(2 * kFrameBytes) + " bytes";
+    const std::string pngs = "frame_000000.png frame_000001.png ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"--raw @to-old.raw", raw},
+        {"--raw @to-new.raw", raw},
+        {"--png @to-frames/", pngs},
+        {"--png @to-new-frames", pngs},
+    };
+    for (const auto &[output, want] : cases) {
+        ASSERT_EQ(render("--silent --frames 2 " + output, scratch), 0) << output;
+        std::string link = output.substr(output.find('@') + 1);
+        if (link.back() == '/') link.pop_back();
+        EXPECT_TRUE(fs::is_symlink(scratch / link)) << output << ": the link was replaced";
+        EXPECT_EQ(described(scratch / link), want) << output;
     }
-    EXPECT_EQ(fs::file_size(scratch / "real/new.raw"), 2 * kFrameBytes);
+    EXPECT_EQ(described(scratch / "real"), "frames new-frames new.raw old.raw ");
+    EXPECT_EQ(partFiles(scratch.dir), Names{});
+}
+
+// A --png folder from a longer run with another seed holds exactly the new run's frames after.
+TEST(Render, AnEarlierRunsFramesAreReplacedWhole) {
+    Scratch scratch;
+    for (const std::string run : {"--seed 1 --frames 4 --png @p", "--seed 2 --frames 2 --png @p",
+                                  "--seed 2 --frames 2 --png @q"})
+        ASSERT_EQ(render("--silent " + run, scratch), 0) << run;
+    EXPECT_EQ(described(scratch / "p"), "frame_000000.png frame_000001.png ");
+    for (const std::string name : {"frame_000000.png", "frame_000001.png"})
+        EXPECT_TRUE(bytesOf(scratch / ("p/" + name)) == bytesOf(scratch / ("q/" + name)))
+            << name << " is not the second run's";
     EXPECT_EQ(partFiles(scratch.dir), Names{});
 }
 
