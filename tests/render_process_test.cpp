@@ -1,6 +1,7 @@
 // glaxen-render as a user runs it, in a process of its own: standard output closed or cut off,
-// FIFOs nobody reads or writes, signals in the middle of a run, times past the show's end, and
-// the progress bar on a terminal. Each case waits for a state, never for a time.
+// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder,
+// times past the show's end, and the progress bar on a terminal. Each case waits for a state,
+// never for a time.
 #include "child_process.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +211,26 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         EXPECT_EQ(scratch.names(), (Names{"p", "raw.fifo"})) << name;
         EXPECT_EQ(scratch.names("p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
     }
+}
+
+// A second run into a folder another run is writing is refused at once; the folder then holds
+// the first run's frames, all of its seed.
+TEST(RenderProcess, ASecondRunIntoTheSameFolderIsRefused) {
+    Scratch scratch;
+    const int reader = fifoReader(scratch / "raw.fifo");
+    ASSERT_GE(reader, 0);
+    Child first = render("--silent --seed 1 --frames 3 --raw @raw.fifo --png @p", scratch);
+    ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
+    Child second = render("--silent --seed 2 --frames 3 --png @p", scratch);
+    ASSERT_TRUE(waitForExit(second, kBound)) << "the second run still running";
+    EXPECT_EQ(second.exitCode, 2) << second.said;
+    EXPECT_NE(second.said.find("another run is writing there"), std::string::npos) << second.said;
+    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first run's raw frames";
+    ASSERT_TRUE(waitForExit(first, kBound)) << "the first run still running";
+    close(reader);
+    EXPECT_EQ(first.exitCode, 0) << first.said;
+    Child alone = render("--silent --seed 1 --frames 3 --png @q", scratch);
+    ASSERT_TRUE(waitForExit(alone, kBound) && alone.exitCode == 0) << alone.said;
+    EXPECT_EQ(contents(scratch / "p").size(), 3u);
+    EXPECT_TRUE(contents(scratch / "p") == contents(scratch / "q")) << "p is not seed 1's frames";
 }
