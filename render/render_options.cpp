@@ -41,7 +41,7 @@ const char kHelp[] =
     "  --help                this text\n"
     "\n"
     "At least one of --png, --y4m, --raw and --dump-spectrum is needed. An output is never an\n"
-    "input; a FILE that is a symbolic link is written through.\n"
+    "input, and no FILE is inside DIR. A FILE that is a symbolic link is written through.\n"
     "\n"
     "--png writes the frames into DIR.part, beside DIR, which takes DIR's name once every frame\n"
     "is written. A DIR that holds frames of an earlier run is replaced whole, never mixed; one\n"
@@ -131,18 +131,26 @@ bool sameDestination(const std::string &a, const std::string &b) {
     return failed ? a == b : x == y;
 }
 
-// No two of the outputs may write to one place.
+// No two of the outputs may write to one place, and no file may be in the --png folder, which
+// a finished run replaces.
 bool distinctOutputs(const RenderOptions &o, std::string &error) {
     const std::pair<const char *, const std::string *> outputs[] = {
         {"--raw", &o.raw}, {"--y4m", &o.y4m}, {"--dump-spectrum", &o.dumpSpectrum}};
-    for (size_t i = 0; i < std::size(outputs); ++i)
+    for (size_t i = 0; i < std::size(outputs); ++i) {
+        const std::string &a = *outputs[i].second;
+        const std::string folder = std::filesystem::path(a).parent_path().string();
+        if (!o.pngDir.empty() && !folder.empty() && sameDestination(folder, o.pngDir)) {
+            error = std::string(outputs[i].first) + " writes into the --png folder " + o.pngDir;
+            return false;
+        }
         for (size_t j = i + 1; j < std::size(outputs); ++j) {
-            const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+            const std::string &b = *outputs[j].second;
             if (a.empty() || b.empty() || !sameDestination(a, b)) continue;
             error =
                 std::string(outputs[i].first) + " and " + outputs[j].first + " both write to " + a;
             return false;
         }
+    }
     return true;
 }
 

@@ -208,6 +208,7 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
         {frames + "--silent --png @linked", "frame_000001.png (a symbolic link)"},
         {frames + "--silent --png @plain.txt", "it is not a folder"},
         {frames + "--silent --png @.", "name the folder itself"},
+        {frames + "--silent --png @png --raw @png/o", "--raw writes into the --png folder"},
     };
     const auto before = snapshot(scratch.dir);
     for (const auto &[line, want] : cases) {
