@@ -31,11 +31,9 @@ void workerLoop(FrameWorkers &w, PngEncoder &encoder) {
         hold.unlock();
         if (w.y4m) frameToY4m(slot->pixels.data(), slot->y4m.data());
         bool written = true;
-        if (!w.pngDir.empty()) {
+        if (w.png != nullptr) {
             const size_t size = encodePng(encoder, slot->pixels.data());
-            written = writeWholeFile(slot->pngPath, slot->pngTemporary, encoder.file.data(), size,
-                                     slot->error);
-            if (written) ++w.pngsWritten;
+            written = writeFrameFile(*w.png, slot->pngName, encoder.file.data(), size, slot->error);
         }
         hold.lock();
         slot->state = SlotState::kDone;
@@ -73,22 +71,20 @@ bool retireOldest(FrameWorkers &w, std::unique_lock<std::mutex> &hold,
 
 }  // namespace
 
-// Slots, encoders and PNG names are made here, so the frames' loop allocates nothing.
-bool startFrameWorkers(FrameWorkers &w, bool y4m, const std::string &pngDir, int threads,
+// Slots and encoders are made here, so the frames' loop allocates nothing.
+bool startFrameWorkers(FrameWorkers &w, bool y4m, const FrameFolder *png, int threads,
                        std::string &error) {
     w.y4m = y4m;
-    w.pngDir = pngDir;
+    w.png = png;
     if (!frameWorkersActive(w)) return true;
     w.slots.resize(size_t(kSlotsPerThread * threads + 1));
     for (FrameSlot &slot : w.slots) {
         slot.pixels.assign(kScreenPixels, 0);
         if (y4m) slot.y4m.assign(kY4mFrameBytes, 0);
-        if (!pngDir.empty()) slot.pngPath.reserve(pngDir.size() + 32);
-        if (!pngDir.empty()) slot.pngTemporary.reserve(pngDir.size() + 64);
     }
     w.encoders.resize(size_t(threads));
     for (PngEncoder &encoder : w.encoders)
-        if (!pngDir.empty() && !createPngEncoder(encoder)) {
+        if (png != nullptr && !createPngEncoder(encoder)) {
             error = "cannot make the PNG encoder: out of memory";
             return false;
         }
@@ -101,7 +97,7 @@ bool startFrameWorkers(FrameWorkers &w, bool y4m, const std::string &pngDir, int
 
 // Either output makes them work.
 bool frameWorkersActive(const FrameWorkers &w) {
-    return w.y4m || !w.pngDir.empty();
+    return w.y4m || w.png != nullptr;
 }
 
 // The slot after the newest is free once the oldest, which it wraps onto, is taken back.
@@ -113,14 +109,11 @@ FrameSlot *freeSlot(FrameWorkers &w, bool (*retire)(void *, FrameSlot &), void *
     return &w.slots[w.submitted % w.slots.size()];
 }
 
-// The PNG's name is formatted into the slot's own reserved string.
+// The PNG's name is formatted into the slot's own buffer.
 void submitSlot(FrameWorkers &w, FrameSlot &slot, uint64_t frame) {
-    if (!w.pngDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png",
+    if (w.png != nullptr)
+        std::snprintf(slot.pngName, sizeof slot.pngName, "frame_%06llu.png",
                       static_cast<unsigned long long>(frame));
-        slot.pngPath.assign(w.pngDir).append(name);
-    }
     std::lock_guard<std::mutex> hold(w.lock);
     slot.frame = frame;
     slot.state = SlotState::kQueued;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/pixel.h"
+#include "render/output_file.h"
 #include "render/png_encoder.h"
 
 #include <atomic>
@@ -25,14 +26,13 @@ struct FrameSlot {
     uint64_t frame = 0;
     std::vector<Pixel> pixels;  // the frame's copy
     std::vector<uint8_t> y4m;   // its y4m frame, when the stream is asked for
-    std::string pngPath;        // its PNG's name, when PNGs are asked for
-    std::string pngTemporary;   // the name it is written under meanwhile
+    char pngName[32] = {};      // its PNG's name, when PNGs are asked for
     std::string error;          // its worker's failure
 };
 
 struct FrameWorkers {
-    bool y4m = false;    // convert each frame for the y4m stream
-    std::string pngDir;  // write each frame's PNG there; empty: none
+    bool y4m = false;                  // convert each frame for the y4m stream
+    const FrameFolder *png = nullptr;  // write each frame's PNG there; none: no PNGs
     std::vector<FrameSlot> slots;
     uint64_t submitted = 0;  // frames given to the workers so far
     uint64_t retired = 0;    // frames taken back so far, in order
@@ -43,12 +43,11 @@ struct FrameWorkers {
     bool stopping = false;
     std::atomic<bool> failed{false};  // error holds a worker's first failure
     std::string error;
-    std::atomic<uint64_t> pngsWritten{0};
 };
 
-// Starts threads workers for y4m conversion and PNGs into pngDir; false with error set when
-// the encoders cannot be made. Starts nothing when neither is asked for.
-bool startFrameWorkers(FrameWorkers &workers, bool y4m, const std::string &pngDir, int threads,
+// Starts threads workers for y4m conversion and PNGs into png; false with error set when the
+// encoders cannot be made. Starts nothing when neither is asked for.
+bool startFrameWorkers(FrameWorkers &workers, bool y4m, const FrameFolder *png, int threads,
                        std::string &error);
 // True when the workers take frames.
 bool frameWorkersActive(const FrameWorkers &workers);
@@ -62,5 +61,5 @@ void submitSlot(FrameWorkers &workers, FrameSlot &slot, uint64_t frame);
 // handed to retire; false when retire fails, a signal comes or a worker fails.
 bool retireDone(FrameWorkers &workers, bool wait, bool (*retire)(void *user, FrameSlot &slot),
                 void *user);
-// Stops the threads (unfinished work is dropped, its PNGs removed) and frees everything.
+// Stops the threads (unfinished work is dropped) and frees everything.
 void stopFrameWorkers(FrameWorkers &workers);

@@ -15,7 +15,8 @@ constexpr size_t kRowBytes = 1 + 3 * size_t{kScreenWidth};  // filter byte 0: no
 constexpr size_t kRowsBytes = kRowBytes * kScreenHeight;
 constexpr size_t kChunkFrame = 12;  // a chunk's length, type and CRC
 constexpr size_t kHeaderBytes = 13;
-constexpr size_t kDataStart = sizeof kSignature + kChunkFrame + kHeaderBytes + 8;
+constexpr size_t kDataStart = kPngHeadBytes + 8;
+static_assert(kPngHeadBytes == sizeof kSignature + kChunkFrame + kHeaderBytes);
 
 // Big-endian, as PNG numbers are.
 void put32(uint8_t *at, uint32_t value) {
@@ -34,6 +35,18 @@ uint8_t *closeChunk(uint8_t *at, const char *type, size_t size) {
 }
 
 }  // namespace
+
+// 640 x 480, 8 bits, RGB, deflate, adaptive filters, not interlaced.
+void writePngHead(uint8_t *at) {
+    std::memcpy(at, kSignature, sizeof kSignature);
+    at += sizeof kSignature;
+    uint8_t *header = at + 8;
+    put32(header, kScreenWidth);
+    put32(header + 4, kScreenHeight);
+    const uint8_t format[5] = {8, 2, 0, 0, 0};
+    std::memcpy(header + 8, format, sizeof format);
+    closeChunk(at, "IHDR", kHeaderBytes);
+}
 
 // The file buffer holds the largest file the compressor can give.
 bool createPngEncoder(PngEncoder &e) {
@@ -64,15 +77,8 @@ size_t encodePng(PngEncoder &e, const Pixel *frame) {
             row[3 + 3 * x] = uint8_t(in[x]);
         }
     }
-    uint8_t *at = e.file.data();
-    std::memcpy(at, kSignature, sizeof kSignature);
-    at += sizeof kSignature;
-    uint8_t *header = at + 8;
-    put32(header, kScreenWidth);
-    put32(header + 4, kScreenHeight);
-    const uint8_t format[5] = {8, 2, 0, 0, 0};  // 8 bits, RGB, deflate, adaptive filters, none
-    std::memcpy(header + 8, format, sizeof format);
-    at = closeChunk(at, "IHDR", kHeaderBytes);
+    writePngHead(e.file.data());
+    uint8_t *at = e.file.data() + kPngHeadBytes;
     const size_t dataRoom = e.file.size() - kDataStart - 2 * kChunkFrame;
     const size_t data =
         libdeflate_zlib_compress(e.compressor, e.rows.data(), kRowsBytes, at + 8, dataRoom);

@@ -24,3 +24,8 @@ void destroyPngEncoder(PngEncoder &encoder);
 
 // Encodes frame into encoder.file and returns the file's size in bytes.
 size_t encodePng(PngEncoder &encoder, const Pixel *frame);
+
+// The bytes every PNG of this program starts with: the signature and the header chunk.
+constexpr size_t kPngHeadBytes = 33;
+// Writes those kPngHeadBytes bytes at at.
+void writePngHead(uint8_t *at);

@@ -38,14 +38,21 @@ const char kHelpTail[] =
     "  --silent              no music: an all-zero spectrum, as the show without its music\n"
     "  --spectrum FILE       spectra from FILE: little-endian float32, 1024 per frame\n"
     "  --dump-spectrum FILE  write the spectra used, in the same form (default: none)\n"
-    "  --png DIR             one PNG per frame written, frame_NNNNNN.png (default: none)\n"
+    "  --png DIR             one PNG per frame written, DIR/frame_NNNNNN.png (default: none)\n"
     "  --y4m FILE|-          a YUV4MPEG2 4:4:4 stream, for ffmpeg (default: none)\n"
     "  --raw FILE|-          the frame buffer as it is: 640 x 480 little-endian 32-bit\n"
     "                        values per frame (default: none)\n"
     "  --help                this text\n"
     "\n"
     "At least one of --png, --y4m, --raw and --dump-spectrum is needed. An output is never an\n"
-    "input; a symbolic link is written through.\n"
+    "input, and no FILE is inside DIR. A FILE that is a symbolic link is written through.\n"
+    "\n"
+    "--png writes the frames into DIR.part, beside DIR, which takes DIR's name once every frame\n"
+    "is written. A DIR that holds frames of an earlier run is replaced whole, never mixed; one\n"
+    "that holds anything else is refused, and so is a run into a DIR another run is writing.\n"
+    "A DIR that is a symbolic link is followed: the folder it leads to is replaced (made, when\n"
+    "missing) and the link stays. A symbolic link inside DIR is never followed: it is not a\n"
+    "frame, so that DIR is refused.\n"
     "\n"
     "Exit status:\n"
     "  0    every frame asked for was written\n"
@@ -53,8 +60,8 @@ const char kHelpTail[] =
     "       written (the message says why)\n"
     "  128+N  ended by signal N: 129 hang-up (SIGHUP), 130 Ctrl-C (SIGINT), 131 SIGQUIT,\n"
     "       141 the reader of an output went away (SIGPIPE), 143 SIGTERM\n"
-    "A run that does not finish removes its unfinished outputs: nothing half-written is left\n"
-    "under a name asked for. Finished PNGs stay, and the message says how many.\n";
+    "A run that does not finish removes its unfinished outputs, the frames in DIR.part\n"
+    "included: nothing half-written is left under a name asked for, and DIR is as it was.\n";
 
 // A whole non-negative integer of at most max.
 bool parseInteger(const std::string &text, uint64_t max, uint64_t &value) {
@@ -128,18 +135,26 @@ bool sameDestination(const std::string &a, const std::string &b) {
     return failed ? a == b : x == y;
 }
 
-// No two of the outputs may write to one place.
+// No two of the outputs may write to one place, and no file may be in the --png folder, which
+// a finished run replaces.
 bool distinctOutputs(const RenderOptions &o, std::string &error) {
     const std::pair<const char *, const std::string *> outputs[] = {
         {"--raw", &o.raw}, {"--y4m", &o.y4m}, {"--dump-spectrum", &o.dumpSpectrum}};
-    for (size_t i = 0; i < std::size(outputs); ++i)
+    for (size_t i = 0; i < std::size(outputs); ++i) {
+        const std::string &a = *outputs[i].second;
+        const std::string folder = std::filesystem::path(a).parent_path().string();
+        if (!o.pngDir.empty() && !folder.empty() && sameDestination(folder, o.pngDir)) {
+            error = std::string(outputs[i].first) + " writes into the --png folder " + o.pngDir;
+            return false;
+        }
         for (size_t j = i + 1; j < std::size(outputs); ++j) {
-            const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+            const std::string &b = *outputs[j].second;
             if (a.empty() || b.empty() || !sameDestination(a, b)) continue;
             error =
                 std::string(outputs[i].first) + " and " + outputs[j].first + " both write to " + a;
             return false;
         }
+    }
     return true;
 }
 

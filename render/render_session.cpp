@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -34,6 +33,7 @@ struct Session {
     SpectrumFeed feed;
     FrameWorkers workers;
     OutputFile raw, y4m, dump;
+    FrameFolder png;
     std::string error;  // the first failure; the run stops at it
     Progress progress;
 };
@@ -154,15 +154,7 @@ bool openAll(Session &s) {
     const RenderOptions &o = s.options;
     std::vector<InputFile> inputs;
     if (!openInputs(s, inputs)) return false;
-    if (!o.pngDir.empty()) {
-        std::error_code failed;
-        std::filesystem::create_directories(o.pngDir, failed);
-        if (failed || !std::filesystem::is_directory(o.pngDir)) {
-            s.error = "cannot make the folder " + o.pngDir + ": " +
-                      (failed ? failed.message() : std::string("not a folder"));
-            return false;
-        }
-    }
+    if (!o.pngDir.empty() && !openFrameFolder(s.png, o.pngDir, s.error)) return false;
     if (!o.raw.empty() && !openOutput(s.raw, o.raw, inputs, s.error)) return false;
     if (!o.dumpSpectrum.empty() && !openOutput(s.dump, o.dumpSpectrum, inputs, s.error))
         return false;
@@ -172,7 +164,8 @@ bool openAll(Session &s) {
         if (!writeOutput(s.y4m, header.data(), header.size(), s.error)) return false;
     }
     const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    if (!startFrameWorkers(s.workers, !o.y4m.empty(), o.pngDir, threads, s.error)) return false;
+    const FrameFolder *png = o.pngDir.empty() ? nullptr : &s.png;
+    if (!startFrameWorkers(s.workers, !o.y4m.empty(), png, threads, s.error)) return false;
     startSpectrumFeed(s.feed, s.spectrum, o.fpsNum, o.fpsDen, s.run.lastFrame + 1);
     return true;
 }
@@ -185,22 +178,19 @@ std::string listed(const std::string &lead, const std::vector<std::string> &name
     return text;
 }
 
-// What a run that did not finish leaves: the PNGs finished, the files it removed, and the
-// streams written in place (standard output, a FIFO) that got a part.
-std::string whatWasKept(Session &s, const std::vector<std::string> &removed,
-                        const std::vector<std::string> &partial) {
+// What a run that did not finish leaves: the files it removed, the streams written in place
+// (standard output, a FIFO) that got a part, and the --png folder as abandoning it said.
+std::string whatWasKept(const std::vector<std::string> &removed,
+                        const std::vector<std::string> &partial, const std::string &png) {
     std::vector<std::string> parts;
-    const uint64_t pngs = s.workers.pngsWritten;
-    if (pngs > 0)
-        parts.push_back("kept " + std::to_string(pngs) + " finished PNG" + (pngs == 1 ? "" : "s") +
-                        " in " + s.options.pngDir);
     if (!removed.empty()) parts.push_back(listed("removed the unfinished ", removed));
     if (!partial.empty()) parts.push_back(listed("a part went to ", partial));
+    if (!png.empty()) parts.push_back(png);
     return parts.empty() ? "nothing was written" : listed("", parts, "; ");
 }
 
-// Gives the finished outputs their names only when every one of them closed cleanly; on any
-// failure, or a signal, removes them all and says what is left.
+// Gives the finished outputs their names, the --png folder last, only when every one of them
+// closed cleanly; on any failure, or a signal, removes them all and says what is left.
 bool finishAll(Session &s) {
     OutputFile *outputs[] = {&s.raw, &s.y4m, &s.dump};
     stopSpectrumFeed(s.feed);
@@ -211,6 +201,7 @@ bool finishAll(Session &s) {
         if (output->fd >= 0 && !stopped(s)) closeOutput(*output, s.error);
     for (OutputFile *output : outputs)
         if (!output->path.empty() && !stopped(s)) publishOutput(*output, s.error);
+    if (s.png.fd >= 0 && !stopped(s)) publishFrameFolder(s.png, s.error);
     closeSpectrumSource(s.spectrum);
     if (!stopped(s)) return true;
     std::vector<std::string> removed, partial;
@@ -220,13 +211,14 @@ bool finishAll(Session &s) {
             partial.push_back(output->standardOutput ? "standard output" : output->path);
         abandonOutput(*output);
     }
+    const std::string png = abandonFrameFolder(s.png);
     const int signal = interruptSignal();
     const std::string what = signal != 0 ? "stopped by " + std::string(interruptName(signal)) +
                                                " after " + std::to_string(s.framesDone) + " of " +
                                                std::to_string(s.run.lastFrame + 1) + " frames"
                                          : s.error;
     std::fprintf(stderr, "glaxen-render: %s; %s\n", what.c_str(),
-                 whatWasKept(s, removed, partial).c_str());
+                 whatWasKept(removed, partial, png).c_str());
     return false;
 }
 

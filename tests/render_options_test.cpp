@@ -29,7 +29,7 @@ TEST(RenderOptions, BadOptionsAreRefused) {
         "--from -3;--to;--bogus;--frames 3 --from 1;--from 5 --to 4;--silent --spectrum s.bin;"
         "--y4m -;--raw o --y4m o;--y4m o --dump-spectrum ./o;--dump-spectrum -;"
         "--music m.ogg --silent;--spectrum s.bin --music m.ogg;--from 1e18;--to 1.2.3;--to .;"
-        "--from 140.0001;--from 99999999999999999999");
+        "--from 140.0001;--from 99999999999999999999;--png d --y4m d/o");
     for (std::string line; std::getline(cases, line, ';');) {
         RenderOptions options;
         std::string error;
@@ -79,7 +79,7 @@ TEST(RenderOptions, HelpListsOptionsDefaultsAndExitCodes) {
                              "--help",   "default: 60", "qx-331b_051224.ogg",
                              "0 ",       "2 ",          "129",
                              "130",      "131",         "141",
-                             "143"})
+                             "143",      "DIR.part"})
         EXPECT_NE(help.find(want), std::string::npos) << want << " not in the help";
 }
 

@@ -1,6 +1,7 @@
 // glaxen-render as a user runs it, in a process of its own: standard output closed or cut off,
-// FIFOs nobody reads or writes, signals in the middle of a run, times past the show's end, and
-// the progress bar on a terminal. Each case waits for a state, never for a time.
+// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder,
+// times past the show's end, and the progress bar on a terminal. Each case waits for a state,
+// never for a time.
 #include "child_process.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,9 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,6 +73,16 @@ int fifoReader(const std::string &path) {
                        : -1;
     if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+// Each file in a folder, by name, with its bytes.
+std::map<std::string, std::string> contents(const std::string &dir) {
+    std::map<std::string, std::string> all;
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        all[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return all;
 }
 
 }  // namespace
@@ -167,23 +181,56 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
     }
 }
 
-// An interrupted --png run keeps the PNGs it finished, and says how many.
-TEST(RenderProcess, InterruptedPngRunSaysWhatItKept) {
+// A --png run stopped by Ctrl-C, or killed, after its third PNG leaves DIR, an earlier run's
+// frames, as it was; the next run replaces DIR whole, taking over what a killed run left.
+TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
+    const std::pair<int, std::string> cases[] = {{SIGINT, "p is as it was"}, {SIGKILL, ""}};
+    for (const auto &[signal, said] : cases) {
+        const std::string name = std::string("SIG") + sigabbrev_np(signal);
+        Scratch scratch;
+        Child earlier = render("--silent --seed 9 --frames 4 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(earlier, kBound) && earlier.exitCode == 0) << earlier.said;
+        const auto before = contents(scratch / "p");
+        const int reader = fifoReader(scratch / "raw.fifo");
+        ASSERT_GE(reader, 0);
+        Child child = render("--silent --raw @raw.fifo --png @p", scratch);
+        ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
+        ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first three raw frames";
+        ASSERT_TRUE(
+            waitUntil([&] { return fs::exists(scratch / "p.part/frame_000002.png"); }, kBound))
+            << "waiting for the third PNG";
+        kill(child.pid, signal);
+        ASSERT_TRUE(waitForExit(child, kBound)) << name << ": still running";
+        close(reader);
+        EXPECT_EQ(child.exitCode, 128 + signal) << name << ": " << child.said;
+        EXPECT_NE(child.said.find(said), std::string::npos) << name << ": " << child.said;
+        EXPECT_TRUE(contents(scratch / "p") == before) << name << ": p changed";
+        Child next = render("--silent --frames 2 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(next, kBound)) << name << ": the next run still running";
+        EXPECT_EQ(next.exitCode, 0) << name << ": " << next.said;
+        EXPECT_EQ(scratch.names(), (Names{"p", "raw.fifo"})) << name;
+        EXPECT_EQ(scratch.names("p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
+    }
+}
+
+// A second run into a folder another run is writing is refused at once; the folder then holds
+// the first run's frames, all of its seed.
+TEST(RenderProcess, ASecondRunIntoTheSameFolderIsRefused) {
     Scratch scratch;
     const int reader = fifoReader(scratch / "raw.fifo");
     ASSERT_GE(reader, 0);
-    Child child = render("--silent --raw @raw.fifo --png @p", scratch);
+    Child first = render("--silent --seed 1 --frames 3 --raw @raw.fifo --png @p", scratch);
     ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
-    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first three raw frames";
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(scratch / "p/frame_000002.png"); }, kBound))
-        << "waiting for the third PNG";
-    ASSERT_TRUE(waitUntil([&] { return pipeFull(reader); }, kBound)) << "waiting on the FIFO";
-    kill(child.pid, SIGINT);
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still running after Ctrl-C";
-    EXPECT_EQ(child.exitCode, 128 + SIGINT) << child.said;
-    EXPECT_NE(child.said.find("kept 3 finished PNGs in " + scratch / "p"), std::string::npos)
-        << child.said;
-    EXPECT_EQ(scratch.names("p"),
-              (Names{"frame_000000.png", "frame_000001.png", "frame_000002.png"}));
+    Child second = render("--silent --seed 2 --frames 3 --png @p", scratch);
+    ASSERT_TRUE(waitForExit(second, kBound)) << "the second run still running";
+    EXPECT_EQ(second.exitCode, 2) << second.said;
+    EXPECT_NE(second.said.find("another run is writing there"), std::string::npos) << second.said;
+    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first run's raw frames";
+    ASSERT_TRUE(waitForExit(first, kBound)) << "the first run still running";
     close(reader);
+    EXPECT_EQ(first.exitCode, 0) << first.said;
+    Child alone = render("--silent --seed 1 --frames 3 --png @q", scratch);
+    ASSERT_TRUE(waitForExit(alone, kBound) && alone.exitCode == 0) << alone.said;
+    EXPECT_EQ(contents(scratch / "p").size(), 3u);
+    EXPECT_TRUE(contents(scratch / "p") == contents(scratch / "q")) << "p is not seed 1's frames";
 }
