@@ -2,8 +2,8 @@
 #include "platform/win32/win32_platform.h"
 
 // Every pending message of the thread goes to its window's procedure, so that the window stays
-// responsive; the quit request a close posts is kept. Escape counts when GetAsyncKeyState says
-// anything at all: down now, or pressed since the previous poll.
+// responsive; the quit request a close posts is kept. The key's state is read at every poll, so
+// that a press meant for another program is spent while that program is in front.
 bool win32EscapePressed(Win32Platform &platform) {
     const Win32Api &api = *platform.api;
     MSG message;
@@ -15,5 +15,9 @@ bool win32EscapePressed(Win32Platform &platform) {
         api.translateMessage(&message);
         api.dispatchMessageA(&message);
     }
-    return api.getAsyncKeyState(VK_ESCAPE) != 0 || platform.quitRequested;
+    // The design's Escape poll is GetAsyncKeyState, which reads the whole desktop's keyboard.
+    const bool escape = api.getAsyncKeyState(VK_ESCAPE) != 0;
+    const HWND window = platform.display.window;
+    const bool inFront = window != nullptr && api.getForegroundWindow() == window;
+    return (escape && inFront) || platform.quitRequested;
 }

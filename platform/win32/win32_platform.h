@@ -65,7 +65,8 @@ PresenterDevice win32PresenterDevice(Win32Platform &platform);
 LRESULT CALLBACK win32WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Dispatches the thread's pending messages; true when Escape is down now or went down since the
-// last poll, or the thread was asked to quit (win32_events.cpp).
+// last poll while the show's window is in front, or the thread was asked to quit
+// (win32_events.cpp).
 bool win32EscapePressed(Win32Platform &platform);
 
 // Runs dialog 101 of the program's resources; its result, 0 when dismissed (win32_dialog.cpp).

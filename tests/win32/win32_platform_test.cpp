@@ -31,14 +31,36 @@ struct Platform : testing::Test {
 
 }  // namespace
 
-// An Escape pressed before the start is spent by the platform's start; later presses, down
-// now or since the last poll, count.
-TEST_F(Platform, EscapeBeforeTheStartIsDiscarded) {
-    fake.escapeStates = {1, 0, 1, SHORT(0x8000), SHORT(0x8001)};
+// An Escape pressed before the start is spent by the platform's start. Later presses, down now
+// or since the last poll, count while the show's window is in front; a press while another
+// window is in front is read and spent, so it does not count once the show is in front again.
+TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
+    const HWND other = reinterpret_cast<HWND>(0x777);
+    const struct {
+        SHORT state;
+        HWND window, foreground;
+        bool want;
+    } polls[] = {
+        {0, fakeWindow(), fakeWindow(), false},
+        {SHORT(0x8000), fakeWindow(), fakeWindow(), true},
+        {SHORT(0x8001), fakeWindow(), fakeWindow(), true},
+        {1, fakeWindow(), fakeWindow(), true},
+        {SHORT(0x8001), fakeWindow(), other, false},
+        {1, fakeWindow(), other, false},
+        {0, fakeWindow(), fakeWindow(), false},
+        {SHORT(0x8000), fakeWindow(), nullptr, false},
+        {SHORT(0x8000), nullptr, nullptr, false},
+    };
+    fake.escapeStates = {1};
+    for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
     init();
     EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1) << "one poll at the start";
-    const bool want[] = {false, true, true, true, false};
-    for (size_t i = 0; i < std::size(want); ++i) EXPECT_EQ(escape(), want[i]) << "poll " << i;
+    for (size_t i = 0; i < std::size(polls); ++i) {
+        platform.display.window = polls[i].window;
+        fake.foreground = polls[i].foreground;
+        EXPECT_EQ(escape(), polls[i].want) << "poll " << i;
+    }
+    EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1 + int(std::size(polls))) << "every poll reads";
 }
 
 // The poll dispatches every pending message to the window; a quit request (posted by a close)
