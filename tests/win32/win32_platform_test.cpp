@@ -1,6 +1,7 @@
 // The Windows platform's services against recording fakes: the Escape poll and its message
 // pump, the start dialog run by DialogBoxParamA with the show's procedure, the message box,
 // and the program's own resources.
+#include "platform/null/null_platform.h"
 #include "platform/win32/win32_platform.h"
 #include "show/show_main.h"
 #include "tests/win32/fake_windows.h"
@@ -19,6 +20,7 @@ struct Platform : testing::Test {
     ShowPlatform show;
     void SetUp() override { fakeWindows() = &fake; }
     void TearDown() override {
+        fakeWindows() = &fake;  // a test may have left another fake in place
         win32PlatformQuit(platform);
         fakeWindows() = nullptr;
     }
@@ -120,6 +122,50 @@ TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
         EXPECT_EQ(settings.sound, c.wantSettings.sound) << c.name;
         if (!c.wantCalls.empty()) {
             EXPECT_EQ(f.calls, c.wantCalls) << c.name;
+        }
+    }
+    fakeWindows() = &fake;
+}
+
+// The 1 ms timer period is asked for before anything else and ended after everything else, once,
+// whichever way the show ends; a period Windows refused is not ended.
+TEST_F(Platform, TimerPeriodOnEveryWayOut) {
+    const std::vector<std::pair<UINT, WPARAM>> button = {{WM_INITDIALOG, 0}, {WM_COMMAND, 1}};
+    const struct {
+        const char *name;
+        std::vector<std::pair<UINT, WPARAM>> dialog;
+        std::vector<SHORT> escapeStates;  // after the start's poll
+        std::vector<UINT> messages;
+        const char *failing;
+        int wantExit;
+        int wantEnds;
+    } cases[] = {
+        {"the show's end", button, {}, {}, "", 0, 1},
+        {"Escape", button, {SHORT(0x8000)}, {}, "", 0, 1},
+        {"the window closed", button, {}, {WM_QUIT}, "", 0, 1},
+        {"no display mode, then Escape", button, {SHORT(0x8000)}, {}, "SetDisplayMode", 0, 1},
+        {"the dialog dismissed", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, {}, {}, "", 1, 1},
+        {"the period refused", button, {SHORT(0x8000)}, {}, "timeBeginPeriod", 0, 0},
+    };
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.dialog = c.dialog;
+        f.escapeStates = {0};
+        f.escapeStates.insert(f.escapeStates.end(), c.escapeStates.begin(), c.escapeStates.end());
+        f.messages = c.messages;
+        f.failing = {c.failing};
+        fakeWindows() = &f;
+        platform = {};
+        init();
+        show.audio = nullPlatform().audio;
+        show.system.milliseconds = [](void *) { return uint32_t(fakeWindows()->now += 50000); };
+        EXPECT_EQ(showMain(show), c.wantExit) << c.name;
+        win32PlatformQuit(platform);
+        EXPECT_EQ(f.calls.front(), "timeBeginPeriod(1)") << c.name;
+        EXPECT_EQ(f.count("timeBeginPeriod"), 1) << c.name;
+        EXPECT_EQ(f.count("timeEndPeriod"), c.wantEnds) << c.name;
+        if (c.wantEnds) {
+            EXPECT_EQ(f.calls.back(), "timeEndPeriod(1)") << c.name;
         }
     }
     fakeWindows() = &fake;
