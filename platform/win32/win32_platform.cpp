@@ -32,7 +32,8 @@ Win32Platform *win32CurrentPlatform() {
 }
 
 // The multimedia timer, GetAsyncKeyState with the message pump, the resource dialog,
-// MessageBoxA, the DirectDraw presenter and the music through SDL2's audio.
+// MessageBoxA, the DirectDraw presenter and the music through SDL2's audio, looked for in two
+// folders.
 ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     platform.presenter.device = win32PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
@@ -50,6 +51,10 @@ ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     show.presenter = presenterService(&platform.presenter);
     platform.audio.backend = sdl2AudioBackend(&platform.audioDevice);
     show.audio = showAudio(&platform.audio);
+    // The table's user is the audio library's player; the one platform is the procedures'.
+    show.audio.streamCreateFile = [](void *, const char *file, uint64_t, uint64_t, uint32_t) {
+        return win32StreamCreateFile(*current, file);
+    };
     return show;
 }
 

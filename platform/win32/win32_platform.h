@@ -1,9 +1,9 @@
 // The show on Windows: a window of class "glaxen" shown through DirectDraw (loaded at run time
 // from ddraw.dll), the start dialog from the program's resources, the keyboard, the clock at
-// 1 ms steps and the message box, all through the Win32 calls of win32_api.h; the music through
-// the same audio library and SDL2 audio device as on Linux (only SDL's audio is started). One
-// state record for the whole process; the entry creates it, wires it to the show's service
-// tables, and quits it.
+// 1 ms steps and the message box, all through the Win32 calls of win32_api.h; the music, from
+// the working folder or else from beside the program, through the same audio library and SDL2
+// audio device as on Linux (only SDL's audio is started). One state record for the whole
+// process; the entry creates it, wires it to the show's service tables, and quits it.
 // Needs: windows.h, ddraw.h (the interfaces only), SDL2 (audio).
 #pragma once
 
@@ -70,6 +70,11 @@ LRESULT CALLBACK win32WindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 // last poll while the show's window is in front, or the thread was asked to quit
 // (win32_events.cpp).
 bool win32EscapePressed(Win32Platform &platform);
+
+// Opens the music named file from the working folder, else from the program's own folder; when
+// neither has it, or it cannot be played, says so in a message box and gives 0 (the show then
+// runs silent). The stream's handle otherwise (win32_music.cpp).
+uint32_t win32StreamCreateFile(Win32Platform &platform, const char *file);
 
 // Runs dialog 101 of the program's resources; its result, 0 when dismissed (win32_dialog.cpp).
 int win32StartDialog(Win32Platform &platform, ShowSettings *settings);

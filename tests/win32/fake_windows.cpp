@@ -265,6 +265,12 @@ int FakeWindows::count(const std::string &prefix) const {
     }));
 }
 
+std::string windowsPath(const std::string &path) {
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
 FakeWindows *&fakeWindows() {
     static FakeWindows *current = nullptr;
     return current;

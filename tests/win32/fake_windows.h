@@ -59,6 +59,9 @@ struct FakeWindows {
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
+// A path of this machine as a program under Wine names it: on drive Z:, with backslashes.
+std::string windowsPath(const std::string &path);
+
 // The fakes record into this one; each test makes its own. Null between tests.
 FakeWindows *&fakeWindows();
 // The Win32 table over the fakes.

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -169,6 +171,61 @@ TEST_F(Platform, TimerPeriodOnEveryWayOut) {
         }
     }
     fakeWindows() = &fake;
+}
+
+// The music from the working folder, else from the program's; a file there that cannot be played
+// is passed over. Where none can be, one message box names the music and where it looked, or
+// the file that is there and why it cannot be played.
+TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / "glaxen-win32-music";
+    fs::remove_all(base);
+    for (const char *folder : {"music", "bad", "bad too", "empty", "none"})
+        fs::create_directories(base / folder);
+    fs::copy_file(windowsPath(GLAXEN_MUSIC), base / "music" / kMusicFile);
+    for (const char *folder : {"bad", "bad too"}) std::ofstream(base / folder / kMusicFile) << "no";
+    const std::string at = base.string() + "\\", music = kMusicFile;
+    const std::string advice =
+        ", so the show runs silent: extract the whole folder before running.";
+    const struct {
+        const char *name, *working, *program;
+        bool wantStream;
+        std::string wantBox;
+    } cases[] = {
+        {"in the working folder", "music", "empty", true, ""},
+        {"beside the program only", "empty", "music", true, ""},
+        {"one that cannot be played, the music beside", "bad", "music", true, ""},
+        {"one that cannot be played, none beside", "bad", "empty", false,
+         "The music " + at + "bad\\" + music + " cannot be played (not Ogg Vorbis)" + advice},
+        {"none that can be played: the first is named", "bad", "bad too", false,
+         "The music " + at + "bad\\" + music + " cannot be played (not Ogg Vorbis)" + advice},
+        {"nowhere", "empty", "none", false,
+         "The music " + music + " is neither in the working folder, " + at +
+             "empty, nor in the folder of glaxen.exe, " + at + "none" + advice},
+        {"nowhere, started in its own folder", "empty", "empty", false,
+         "The music " + music + " is not in the folder of glaxen.exe, " + at + "empty" + advice},
+    };
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.workingFolder = at + c.working;
+        f.programPath = at + c.program + "\\glaxen.exe";
+        fakeWindows() = &f;
+        platform = {};
+        init();
+        ASSERT_TRUE(show.audio.init(show.audio.user, 1, kMusicRate, 0)) << "no dummy device";
+        const uint32_t stream = show.audio.streamCreateFile(show.audio.user, kMusicFile, 0, 0, 0);
+        EXPECT_EQ(stream != 0, c.wantStream) << c.name;
+        std::vector<std::string> boxes, wantBoxes;
+        for (const std::string &call : f.calls)
+            if (call.rfind("MessageBoxA", 0) == 0) boxes.push_back(call);
+        if (!c.wantBox.empty())
+            wantBoxes.push_back("MessageBoxA(null,'" + c.wantBox + "','glaxen',48)");
+        EXPECT_EQ(boxes, wantBoxes) << c.name;
+        win32PlatformQuit(platform);
+    }
+    fakeWindows() = &fake;
+    fs::remove_all(base);
 }
 
 // The wrong audio version: MessageBoxA with no owner and an OK button, and exit code 0.

@@ -3,6 +3,7 @@
 // with its one 32 x 32, 16-colour image. The program is loaded as data, not run. Needs:
 // GLAXEN_EXE, its path.
 #include "show/start_dialog.h"
+#include "tests/win32/fake_windows.h"
 
 #include <windows.h>
 
@@ -39,10 +40,7 @@ struct Reader {
 struct Program {
     HMODULE module;
     Program() {
-        std::string path = std::string("Z:") + GLAXEN_EXE;
-        for (char &c : path)
-            if (c == '/') c = '\\';
-        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module = LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     ~Program() {
         if (module) FreeLibrary(module);
