@@ -3,7 +3,8 @@
 
 // Every pending message of the thread goes to its window's procedure, so that the window stays
 // responsive; the quit request a close posts is kept. The key's state is read at every poll, so
-// that a press meant for another program is spent while that program is in front.
+// that a press meant for another program is spent while that program is in front; a key that
+// went down there and is still held when the show comes to the front does not count either.
 bool win32EscapePressed(Win32Platform &platform) {
     const Win32Api &api = *platform.api;
     MSG message;
@@ -16,8 +17,11 @@ bool win32EscapePressed(Win32Platform &platform) {
         api.dispatchMessageA(&message);
     }
     // The design's Escape poll is GetAsyncKeyState, which reads the whole desktop's keyboard.
-    const bool escape = api.getAsyncKeyState(VK_ESCAPE) != 0;
+    const SHORT state = api.getAsyncKeyState(VK_ESCAPE);
+    const bool down = (state & 0x8000) != 0;
     const HWND window = platform.display.window;
     const bool inFront = window != nullptr && api.getForegroundWindow() == window;
-    return (escape && inFront) || platform.quitRequested;
+    const bool counts = state != 0 && inFront && !platform.escapeHeldElsewhere;
+    platform.escapeHeldElsewhere = down && (!inFront || platform.escapeHeldElsewhere);
+    return counts || platform.quitRequested;
 }

@@ -37,7 +37,8 @@ struct Platform : testing::Test {
 
 // An Escape pressed before the start is spent by the platform's start. Later presses, down now
 // or since the last poll, count while the show's window is in front; a press while another
-// window is in front is read and spent, so it does not count once the show is in front again.
+// window is in front is read and spent, so it does not count once the show is in front again,
+// nor does the key held on from there until it is released.
 TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
     const HWND other = reinterpret_cast<HWND>(0x777);
     const struct {
@@ -52,6 +53,10 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
         {SHORT(0x8001), fakeWindow(), other, false},
         {1, fakeWindow(), other, false},
         {0, fakeWindow(), fakeWindow(), false},
+        {SHORT(0x8001), fakeWindow(), other, false},
+        {SHORT(0x8000), fakeWindow(), fakeWindow(), false},
+        {0, fakeWindow(), fakeWindow(), false},
+        {SHORT(0x8001), fakeWindow(), fakeWindow(), true},
         {SHORT(0x8000), fakeWindow(), nullptr, false},
         {SHORT(0x8000), nullptr, nullptr, false},
     };
