@@ -3,8 +3,10 @@
 
 // Every pending message of the thread goes to its window's procedure, so that the window stays
 // responsive; the quit request a close posts is kept. The key's state is read at every poll, so
-// that a press meant for another program is spent while that program is in front; a key that
-// went down there and is still held when the show comes to the front does not count either.
+// that a press meant for another program is spent while that program is in front. A press
+// counts when the show was in front at this poll and the one before, so that it cannot have
+// come before the show came to the front; a key that went down otherwise does not count while
+// it is held.
 bool win32EscapePressed(Win32Platform &platform) {
     const Win32Api &api = *platform.api;
     MSG message;
@@ -21,7 +23,9 @@ bool win32EscapePressed(Win32Platform &platform) {
     const bool down = (state & 0x8000) != 0;
     const HWND window = platform.display.window;
     const bool inFront = window != nullptr && api.getForegroundWindow() == window;
-    const bool counts = state != 0 && inFront && !platform.escapeHeldElsewhere;
-    platform.escapeHeldElsewhere = down && (!inFront || platform.escapeHeldElsewhere);
+    const bool showsOwn = inFront && platform.wasInFront;
+    const bool counts = state != 0 && showsOwn && !platform.escapeHeldElsewhere;
+    platform.escapeHeldElsewhere = down && (!showsOwn || platform.escapeHeldElsewhere);
+    platform.wasInFront = inFront;
     return counts || platform.quitRequested;
 }

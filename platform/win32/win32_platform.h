@@ -41,7 +41,8 @@ struct Win32Platform {
     AudioPlayer audio;                       // the music through audioDevice
     ShowSettings *dialogSettings = nullptr;  // what the running start dialog is bound to
     bool quitRequested = false;              // the thread was asked to quit (a window closed)
-    bool escapeHeldElsewhere = false;        // Escape went down while another window was in front
+    bool wasInFront = false;                 // the show's window was in front at the last poll
+    bool escapeHeldElsewhere = false;        // Escape, held, went down before the show was in front
     bool timerPeriodSet = false;             // timeBeginPeriod(1) took, for quit to end it
 };
 
@@ -68,8 +69,8 @@ PresenterDevice win32PresenterDevice(Win32Platform &platform);
 LRESULT CALLBACK win32WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Dispatches the thread's pending messages; true when Escape is down now or went down since the
-// last poll while the show's window is in front (a press that began in front of another window
-// aside), or the thread was asked to quit (win32_events.cpp).
+// last poll while the show's window was in front all along (a press that began before aside),
+// or the thread was asked to quit (win32_events.cpp).
 bool win32EscapePressed(Win32Platform &platform);
 
 // Opens the music named file from the working folder, else from the program's own folder; when

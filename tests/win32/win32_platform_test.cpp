@@ -36,38 +36,41 @@ struct Platform : testing::Test {
 }  // namespace
 
 // An Escape pressed before the start is spent by the platform's start. Later presses, down now
-// or since the last poll, count while the show's window is in front; a press while another
-// window is in front is read and spent, so it does not count once the show is in front again,
-// nor does the key held on from there until it is released.
+// or since the last poll, count while the show's window has been in front since the poll before;
+// a press while another window is in front is read and spent, and neither it nor the key held
+// on from there counts once the show is in front again.
 TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
-    const HWND other = reinterpret_cast<HWND>(0x777);
+    const HWND w = fakeWindow(), other = reinterpret_cast<HWND>(0x777);
     const struct {
+        const char *name;
         SHORT state;
         HWND window, foreground;
         bool want;
     } polls[] = {
-        {0, fakeWindow(), fakeWindow(), false},
-        {SHORT(0x8000), fakeWindow(), fakeWindow(), true},
-        {SHORT(0x8001), fakeWindow(), fakeWindow(), true},
-        {1, fakeWindow(), fakeWindow(), true},
-        {SHORT(0x8001), fakeWindow(), other, false},
-        {1, fakeWindow(), other, false},
-        {0, fakeWindow(), fakeWindow(), false},
-        {SHORT(0x8001), fakeWindow(), other, false},
-        {SHORT(0x8000), fakeWindow(), fakeWindow(), false},
-        {0, fakeWindow(), fakeWindow(), false},
-        {SHORT(0x8001), fakeWindow(), fakeWindow(), true},
-        {SHORT(0x8000), fakeWindow(), nullptr, false},
-        {SHORT(0x8000), nullptr, nullptr, false},
+        {"in front, nothing pressed", 0, w, w, false},
+        {"down", SHORT(0x8000), w, w, true},
+        {"pressed since the last poll", 1, w, w, true},
+        {"down, another window in front", SHORT(0x8001), w, other, false},
+        {"pressed since, another window in front", 1, w, other, false},
+        {"back in front: the press was spent", 0, w, w, false},
+        {"down, another window in front again", SHORT(0x8001), w, other, false},
+        {"held on as the show comes to the front", SHORT(0x8000), w, w, false},
+        {"still held", SHORT(0x8000), w, w, false},
+        {"released", 0, w, w, false},
+        {"pressed again", SHORT(0x8001), w, w, true},
+        {"another window in front", 0, w, other, false},
+        {"pressed since a poll with another window in front", 1, w, w, false},
+        {"no foreground window", SHORT(0x8000), w, nullptr, false},
+        {"no window", SHORT(0x8000), nullptr, nullptr, false},
     };
     fake.escapeStates = {1};
     for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
     init();
     EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1) << "one poll at the start";
-    for (size_t i = 0; i < std::size(polls); ++i) {
-        platform.display.window = polls[i].window;
-        fake.foreground = polls[i].foreground;
-        EXPECT_EQ(escape(), polls[i].want) << "poll " << i;
+    for (const auto &poll : polls) {
+        platform.display.window = poll.window;
+        fake.foreground = poll.foreground;
+        EXPECT_EQ(escape(), poll.want) << poll.name;
     }
     EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1 + int(std::size(polls))) << "every poll reads";
 }
@@ -141,18 +144,18 @@ TEST_F(Platform, TimerPeriodOnEveryWayOut) {
     const struct {
         const char *name;
         std::vector<std::pair<UINT, WPARAM>> dialog;
-        std::vector<SHORT> escapeStates;  // after the start's poll
+        std::vector<SHORT> escapeStates;  // the loop's polls
         std::vector<UINT> messages;
         const char *failing;
         int wantExit;
         int wantEnds;
     } cases[] = {
         {"the show's end", button, {}, {}, "", 0, 1},
-        {"Escape", button, {SHORT(0x8000)}, {}, "", 0, 1},
+        {"Escape", button, {0, SHORT(0x8000)}, {}, "", 0, 1},
         {"the window closed", button, {}, {WM_QUIT}, "", 0, 1},
-        {"no display mode, then Escape", button, {SHORT(0x8000)}, {}, "SetDisplayMode", 0, 1},
+        {"no display mode, then Escape", button, {0, SHORT(0x8000)}, {}, "SetDisplayMode", 0, 1},
         {"the dialog dismissed", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, {}, {}, "", 1, 1},
-        {"the period refused", button, {SHORT(0x8000)}, {}, "timeBeginPeriod", 0, 0},
+        {"the period refused", button, {0, SHORT(0x8000)}, {}, "timeBeginPeriod", 0, 0},
     };
     for (const auto &c : cases) {
         FakeWindows f;
