@@ -6,7 +6,8 @@
 // that a press meant for another program is spent while that program is in front. A press
 // counts when the show was in front at this poll and the one before, so that it cannot have
 // come before the show came to the front; a key that went down otherwise does not count while
-// it is held.
+// it is held. A show whose display gave it no window has no front to wait for: there, as in
+// the design, any press counts, or nothing could end it before its time.
 bool win32EscapePressed(Win32Platform &platform) {
     const Win32Api &api = *platform.api;
     MSG message;
@@ -22,7 +23,7 @@ bool win32EscapePressed(Win32Platform &platform) {
     const SHORT state = api.getAsyncKeyState(VK_ESCAPE);
     const bool down = (state & 0x8000) != 0;
     const HWND window = platform.display.window;
-    const bool inFront = window != nullptr && api.getForegroundWindow() == window;
+    const bool inFront = window == nullptr || api.getForegroundWindow() == window;
     const bool showsOwn = inFront && platform.wasInFront;
     const bool counts = state != 0 && showsOwn && !platform.escapeHeldElsewhere;
     platform.escapeHeldElsewhere = down && (!showsOwn || platform.escapeHeldElsewhere);

@@ -69,8 +69,8 @@ PresenterDevice win32PresenterDevice(Win32Platform &platform);
 LRESULT CALLBACK win32WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Dispatches the thread's pending messages; true when Escape is down now or went down since the
-// last poll while the show's window was in front all along (a press that began before aside),
-// or the thread was asked to quit (win32_events.cpp).
+// last poll while the show's window, if it has one, was in front all along (a press that began
+// before aside), or the thread was asked to quit (win32_events.cpp).
 bool win32EscapePressed(Win32Platform &platform);
 
 // Opens the music named file from the working folder, else from the program's own folder; when

@@ -38,7 +38,7 @@ struct Platform : testing::Test {
 // An Escape pressed before the start is spent by the platform's start. Later presses, down now
 // or since the last poll, count while the show's window has been in front since the poll before;
 // a press while another window is in front is read and spent, and neither it nor the key held
-// on from there counts once the show is in front again.
+// on from there counts once the show is in front again. A show with no window takes any press.
 TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
     const HWND w = fakeWindow(), other = reinterpret_cast<HWND>(0x777);
     const struct {
@@ -61,7 +61,8 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
         {"another window in front", 0, w, other, false},
         {"pressed since a poll with another window in front", 1, w, w, false},
         {"no foreground window", SHORT(0x8000), w, nullptr, false},
-        {"no window", SHORT(0x8000), nullptr, nullptr, false},
+        {"no window: nothing to be in front of", 0, nullptr, other, false},
+        {"no window, down", SHORT(0x8000), nullptr, other, true},
     };
     fake.escapeStates = {1};
     for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
