@@ -1,6 +1,6 @@
 // The Windows platform's services against recording fakes: the Escape poll and its message
-// pump, the start dialog run by DialogBoxParamA with the show's procedure, the message box,
-// and the program's own resources.
+// pump, the start dialog run by DialogBoxParamA with the show's procedure, the timer period on
+// every way out, the music's two folders and the message boxes.
 #include "platform/null/null_platform.h"
 #include "platform/win32/win32_platform.h"
 #include "show/show_main.h"
