@@ -1,9 +1,12 @@
 // The Win32 calls the Windows platform makes, as one table: the real functions in the program,
-// recording fakes in the tests, so that the window, the DirectDraw display, the dialog and the
-// keyboard are tested without a desktop. Needs: windows.h.
+// recording fakes in the tests, so that the window, the DirectDraw display, the dialog, the
+// keyboard, the clock and the music's folders are tested without a desktop. Needs: windows.h,
+// mmsystem.h.
 #pragma once
 
 #include <windows.h>
+
+#include <mmsystem.h>
 
 struct Win32Api {
     // Modules, windows and the cursor
@@ -26,6 +29,7 @@ struct Win32Api {
     BOOL(WINAPI *setRect)(LPRECT rect, int left, int top, int right, int bottom);
     LRESULT(WINAPI *defWindowProcA)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void(WINAPI *postQuitMessage)(int exitCode);
+    HWND(WINAPI *getForegroundWindow)();
 
     // The thread's messages, the keyboard and the clock
     BOOL(WINAPI *peekMessageA)(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
@@ -33,6 +37,8 @@ struct Win32Api {
     LRESULT(WINAPI *dispatchMessageA)(const MSG *message);
     SHORT(WINAPI *getAsyncKeyState)(int key);
     DWORD(WINAPI *timeGetTime)();
+    MMRESULT(WINAPI *timeBeginPeriod)(UINT milliseconds);
+    MMRESULT(WINAPI *timeEndPeriod)(UINT milliseconds);
 
     // The start dialog and the message box
     INT_PTR(WINAPI *dialogBoxParamA)
@@ -41,6 +47,10 @@ struct Win32Api {
     UINT(WINAPI *isDlgButtonChecked)(HWND dialog, int id);
     BOOL(WINAPI *endDialog)(HWND dialog, INT_PTR result);
     int(WINAPI *messageBoxA)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+    // Where the music is looked for
+    DWORD(WINAPI *getCurrentDirectoryA)(DWORD size, LPSTR folder);
+    DWORD(WINAPI *getModuleFileNameA)(HMODULE module, LPSTR path, DWORD size);
 
     // The display's pace while nothing is shown
     void(WINAPI *sleep)(DWORD milliseconds);

@@ -15,12 +15,15 @@ Win32Platform &platformOf(void *user) {
 
 }  // namespace
 
-// GetAsyncKeyState's "pressed since the last call" can hold a press from before the start: the
-// first poll is spent here, so that it cannot end the show at its first frame.
+// The 1 ms timer period makes timeGetTime and Sleep step by a millisecond, where the default
+// period of many PCs (15.6 ms) would pace the waits at about 32 Hz. GetAsyncKeyState's "pressed
+// since the last call" can hold a press from before the start: the first poll is spent here, so
+// that it cannot end the show at its first frame.
 void win32PlatformInit(Win32Platform &platform, const Win32Api &api, HINSTANCE instance) {
     platform.api = &api;
     platform.instance = instance;
     current = &platform;
+    platform.timerPeriodSet = api.timeBeginPeriod(1) == TIMERR_NOERROR;
     api.getAsyncKeyState(VK_ESCAPE);
 }
 
@@ -29,7 +32,8 @@ Win32Platform *win32CurrentPlatform() {
 }
 
 // The multimedia timer, GetAsyncKeyState with the message pump, the resource dialog,
-// MessageBoxA, the DirectDraw presenter and the music through SDL2's audio.
+// MessageBoxA, the DirectDraw presenter and the music through SDL2's audio, looked for in two
+// folders.
 ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     platform.presenter.device = win32PresenterDevice(platform);
     ShowPlatform show = nullPlatform();
@@ -47,11 +51,19 @@ ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     show.presenter = presenterService(&platform.presenter);
     platform.audio.backend = sdl2AudioBackend(&platform.audioDevice);
     show.audio = showAudio(&platform.audio);
+    // The table's user is the audio library's player; the one platform is the procedures'.
+    show.audio.streamCreateFile = [](void *, const char *file, uint64_t, uint64_t, uint32_t) {
+        return win32StreamCreateFile(*current, file);
+    };
     return show;
 }
 
+// The timer period ends here whichever way the show ended, as Windows asks: once for each
+// timeBeginPeriod that took.
 void win32PlatformQuit(Win32Platform &platform) {
     audioRelease(platform.audio);
     SDL_Quit();
+    if (platform.timerPeriodSet) platform.api->timeEndPeriod(1);
+    platform.timerPeriodSet = false;
     if (current == &platform) current = nullptr;
 }

@@ -5,8 +5,8 @@
 # mode). The tests share one Wine prefix of their own, so they run one at a time.
 # Usage: e2e.sh SCENARIO RUN_DIR TESTS_DIR NATIVE_TOOLS_DIR
 #   RUN_DIR: glaxen.exe's folder, with the music; TESTS_DIR: glaxen_checkboxes.exe and
-#   post_close.exe; NATIVE_TOOLS_DIR: shot_stats, compare_audio and sound_level, built for this
-#   machine.
+#   desktop_helper.exe; NATIVE_TOOLS_DIR: shot_stats, compare_audio and sound_level, built for
+#   this machine.
 set -u
 scenario=$1
 run=$(realpath "$2")
@@ -33,18 +33,46 @@ start_wine() {
 }
 
 # The Wine session ends with the test: its desktop belongs to this test's X server; so do a
-# sound server and its recorder.
-parec_pid=
+# sound server and its recorder, and another program's window.
+parec_pid= other_pid=
 end_test() {
     "$wine_run" --stop
-    [ -n "$parec_pid" ] && { kill "$parec_pid"; wait "$parec_pid"; } 2>/dev/null
+    for pid in $parec_pid $other_pid; do { kill "$pid"; wait "$pid"; } 2>/dev/null; done
     "$here/../../tools/windows/null_sink.sh" stop "$work/pulse"
 }
 
-# Starts PROGRAM (glaxen.exe unless given) in the show's folder.
+# Starts PROGRAM (glaxen.exe unless given) with the working folder $2 (the show's folder unless
+# given).
 start_show() {
-    (cd "$run" && exec "$wine_run" "${1:-$run/glaxen.exe}") >"$work/app.log" 2>&1 &
+    (cd "${2:-$run}" && exec "$wine_run" "${1:-$run/glaxen.exe}") >"$work/app.log" 2>&1 &
     app_pid=$!
+}
+
+# A sound server's null sink for the programs under Wine, recorded from its monitor into
+# heard.raw from now on.
+start_sink() {
+    PULSE_SERVER=$("$here/../../tools/windows/null_sink.sh" start "$work/pulse") ||
+        fail "no sound server"
+    export PULSE_SERVER
+    parec --latency-msec=50 -d nullsink.monitor --raw --format=s16le --rate=44100 --channels=2 >"$work/heard.raw" &
+    parec_pid=$!
+}
+recorded() { echo $(($(stat -c %s "$work/heard.raw") / 176400)); }  # whole seconds
+recorded_past() { [ "$(recorded)" -ge "$1" ]; }
+# The loudness of the recording from second $1 to second $2.
+level_of() { "$tools/sound_level" "$work/heard.raw" "$1" "$2"; }
+
+# Another program's window in front of the show, which writes "Escape" to other.log each time
+# it gets the key. Waits for it to have the keyboard.
+start_other() {
+    "$wine_run" "$tests/desktop_helper.exe" window >"$work/other.log" 2>&1 &
+    other_pid=$!
+    wait_until 60 "the other program's window to have the keyboard" grep -q focus "$work/other.log"
+}
+
+# Brings the show's window to the front again, as its taskbar button would.
+activate_show() {
+    "$wine_run" "$tests/desktop_helper.exe" activate || fail "no show window to bring to the front"
 }
 
 # The X window of glaxen.exe (a top-level one, or a window inside Wine's desktop) whose size
@@ -54,6 +82,11 @@ wine_window() {
         awk -v size="^$1\$" '/"glaxen[a-z_]*\.exe"/ { split($NF, a, "+"); for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { split($i, g, "+"); if (g[1] ~ size) { print $1; exit } } }'
 }
 has_window() { [ -n "$(wine_window "$1")" ]; }
+# Every such window, one id a line, oldest first.
+wine_windows() {
+    xwininfo -root -tree 2>/dev/null |
+        awk -v size="^$1\$" '/"glaxen[a-z_]*\.exe"/ { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { split($i, g, "+"); if (g[1] ~ size) print $1 } }' | sort
+}
 
 # A key held as a person holds it, long enough for GetAsyncKeyState's poll to see it down.
 hold() {
@@ -81,9 +114,43 @@ start_picture() {
     xdotool key Return
     wait_until 60 "the show's window" has_window 640x480
     screen_w=640 screen_h=480
-    sleep 2
     shoot_picture show
     holds "$lit" ">" 0.3 || fail "waited 30 s for a lit picture (best lit=$lit)"
+}
+
+# Starts PROGRAM (the test build with the check boxes unless given) and unticks the full-screen
+# box (Tab to it, Space): the show runs in a window, the $1th one (1 unless given). Sets the
+# window's place and size: wx, wy, ww, wh.
+start_windowed() {
+    local count=${1:-1} size='6[45][0-9]x[45][0-9][0-9]'
+    start_show "$tests/glaxen_checkboxes.exe"
+    await_dialog
+    xdotool key Tab Tab space Return
+    windows_up() { [ "$(wine_windows "$size" | wc -l)" -ge "$count" ]; }
+    wait_until 60 "the show's window" windows_up
+    read -r wx wy ww wh < <(xwininfo -id "$(wine_windows "$size" | tail -1)" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}')
+}
+
+# The checksum of a rectangle (x y w h) of a fresh screenshot.
+region_sum() {
+    shoot region
+    convert "$work/region.ppm" -crop "${3}x${4}+${1}+${2}" +repage ppm:- | md5sum | cut -c1-32
+}
+
+# Waits until the picture in a rectangle (x y w h) changes twice: the show there still draws
+# frames, and so still polls the keyboard between them.
+still_drawing() {
+    local sum next
+    sum=$(region_sum "$@")
+    changed() {
+        show_ended && fail "the show ended"
+        next=$(region_sum "$@")
+        [ "$next" != "$sum" ]
+    }
+    for _ in 1 2; do
+        wait_until 30 "the show's picture to change" changed "$@"
+        sum=$next
+    done
 }
 
 # A Windows path for a file of this test.
@@ -162,25 +229,18 @@ window_close() {
     start_wine 640x480x24 640x480
     start_show
     start_picture
-    "$wine_run" "$tests/post_close.exe" || fail "no window of class glaxen to close"
+    "$wine_run" "$tests/desktop_helper.exe" close || fail "no window of class glaxen to close"
     wait_exit 10
     [ "$exit_code" = 0 ] || fail "closing the window gave exit code $exit_code"
     echo "ok: WM_CLOSE ended the show with 0"
 }
 
-# A dialog with the two check boxes opens them ticked: unticking the full-screen box (Tab to
-# it, Space) starts the show in a window, which shows the picture.
+# A dialog with the two check boxes opens them ticked: unticking the full-screen box starts the
+# show in a window, which shows the picture.
 checkboxes() {
     start_wine 1024x768x24 1024x768
-    start_show "$tests/glaxen_checkboxes.exe"
-    await_dialog
-    xdotool key Tab Tab space Return
-    wait_until 60 "the show's window" has_window '6[45][0-9]x[45][0-9][0-9]'
-    local window
-    window=$(wine_window '6[45][0-9]x[45][0-9][0-9]')
-    read -r wx wy ww wh < <(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}')
+    start_windowed
     [ "${ww}x$wh" != 640x480 ] || fail "the show opened full screen"
-    sleep 2
     window_lit() {
         shoot windowed
         measure windowed "$((wx + ww - 640 + 4))" "$((wy + wh - 480 + 64))" 632 352
@@ -209,30 +269,131 @@ music_from_first_sample() {
 # Through a sound server's null sink in real time, as a desktop plays it: its monitor records
 # silence while the dialog is up and the music while the show runs.
 music_heard() {
-    PULSE_SERVER=$("$here/../../tools/windows/null_sink.sh" start "$work/pulse") ||
-        fail "no sound server"
-    export PULSE_SERVER
-    parec --latency-msec=50 -d nullsink.monitor --raw --format=s16le --rate=44100 --channels=2 >"$work/heard.raw" &
-    parec_pid=$!
-    recorded() { echo $(($(stat -c %s "$work/heard.raw") / 176400)); }  # whole seconds
+    start_sink
     start_wine 640x480x24 640x480
     start_show
     await_dialog
     local dialog_from
     dialog_from=$(recorded)
-    recorded_past() { [ "$(recorded)" -ge "$1" ]; }
     wait_until 30 "two seconds recorded while the dialog is up" recorded_past $((dialog_from + 2))
     local show_from=$(($(recorded) + 1))
     xdotool key Return
     wait_until 60 "three seconds recorded of the show" recorded_past $((show_from + 3))
     escape_gives 0
     local dialog_level show_level
-    dialog_level=$("$tools/sound_level" "$work/heard.raw" "$dialog_from" $((dialog_from + 2)))
-    show_level=$("$tools/sound_level" "$work/heard.raw" "$show_from" $((show_from + 3)))
+    dialog_level=$(level_of "$dialog_from" $((dialog_from + 2)))
+    show_level=$(level_of "$show_from" $((show_from + 3)))
     grep -q '^rms=0.00000 peak=0.00000' <<<"$dialog_level" || fail "sound while the dialog was up: $dialog_level"
     holds "$(sed 's/rms=\([0-9.]*\).*/\1/' <<<"$show_level")" ">" 0.02 ||
         fail "no music heard while the show ran: $show_level"
     echo "ok: silence while the dialog was up ($dialog_level), the music during the show ($show_level)"
+}
+
+# Started from another folder (a shortcut, or Explorer), the show finds the music beside
+# glaxen.exe: it is heard while the show runs, and no message box comes first.
+music_beside() {
+    start_sink
+    start_wine 640x480x24 640x480
+    mkdir "$work/elsewhere"
+    start_show "$run/glaxen.exe" "$work/elsewhere"
+    start_picture
+    local from=$(($(recorded) + 1))
+    wait_until 60 "three seconds recorded of the show" recorded_past $((from + 3))
+    escape_gives 0
+    local level
+    level=$(level_of "$from" $((from + 3)))
+    holds "$(sed 's/rms=\([0-9.]*\).*/\1/' <<<"$level")" ">" 0.02 ||
+        fail "no music heard, started from another folder: $level"
+    grep -q "cannot play" "$work/app.log" && fail "the show could not play its music"
+    echo "ok: started from another folder, the music beside glaxen.exe was heard ($level)"
+}
+
+# No music in the working folder nor beside glaxen.exe: one message box names the file, both
+# folders and what to do; after OK the show runs silent, and Escape ends it with 0.
+no_music() {
+    start_sink
+    start_wine 640x480x24 640x480
+    mkdir "$work/elsewhere" "$work/alone"
+    cp "$run/glaxen.exe" "$work/alone/"
+    start_show "$work/alone/glaxen.exe" "$work/elsewhere"
+    box_up() { "$wine_run" "$tests/desktop_helper.exe" text glaxen >"$work/box.txt" 2>/dev/null; }
+    wait_until 60 "the message box" box_up
+    local part
+    for part in "$(basename "$music")" "$(windows_path "$work/elsewhere")," \
+        "$(windows_path "$work/alone")," "extract the whole folder before running"; do
+        grep -qF "$part" "$work/box.txt" || fail "the box does not say '$part': $(cat "$work/box.txt")"
+    done
+    xdotool key Return
+    start_picture
+    local from=$(($(recorded) + 1))
+    wait_until 60 "three seconds recorded of the show" recorded_past $((from + 3))
+    escape_gives 0
+    local level
+    level=$(level_of "$from" $((from + 3)))
+    grep -q '^rms=0.00000 peak=0.00000' <<<"$level" || fail "sound with no music: $level"
+    echo "ok: the box said: $(grep -F "$(basename "$music")" "$work/box.txt"); then silence ($level) until Escape"
+}
+
+# Escape typed into another program's window in front of the show goes to that program, and the
+# show goes on (in a window, where its frames can be seen); Escape to the show ends it with 0.
+escape_elsewhere() {
+    start_wine 1024x768x24 1024x768
+    start_windowed
+    start_other
+    hold Escape
+    wait_until 30 "the other program to get Escape" grep -q Escape "$work/other.log"
+    # Right of and below the other's window (240 x 120 at 40, 40).
+    still_drawing 300 200 300 200
+    activate_show
+    still_drawing 300 200 300 200  # in front again for a few frames, as a person takes
+    escape_gives 0
+    echo "ok: Escape in front of another program went to it and the show went on; its own ended it"
+}
+
+# Two shows are two programs: one Escape ends the one in front with 0, and the other goes on
+# until an Escape of its own.
+two_shows() {
+    start_wine 1024x768x24 1024x768
+    start_windowed
+    local first=$app_pid
+    start_windowed 2
+    still_drawing 300 200 300 200  # the second, in front, runs its frames and its polls
+    hold Escape
+    wait_exit 15
+    [ "$exit_code" = 0 ] || fail "Escape gave the show in front exit code $exit_code"
+    app_pid=$first
+    show_ended && fail "one Escape ended both shows"
+    still_drawing 300 200 300 200
+    activate_show
+    still_drawing 300 200 300 200
+    escape_gives 0
+    echo "ok: one Escape ended the show in front; the other went on until its own Escape"
+}
+
+# Full screen, another program's window comes to the front: the show stops presenting (Wine
+# minimises it) and rests; brought to the front again, it shows its picture. Prints both CPU
+# shares, the method of the idle figure.
+switch_away() {
+    start_wine 640x480x24 640x480
+    start_show
+    start_picture
+    cpu_share "$app_pid" 5
+    local presenting=$share
+    start_other
+    # Below the other's window, only the desktop's one colour is left.
+    picture_gone() {
+        shoot away
+        holds "$(convert "$work/away.png" -crop 640x240+0+200 -format '%[fx:standard_deviation]' info:)" "<" 0.01
+    }
+    wait_until 30 "the show's picture to leave the screen" picture_gone
+    cpu_share "$app_pid" 5
+    holds "$share" "<" 0.25 ||
+        fail "inactive, the show used $share of a core over 5 s (resting, it uses a few hundredths)"
+    activate_show
+    shoot_picture back
+    holds "$lit" ">" 0.3 || fail "waited 30 s for the picture back (best lit=$lit)"
+    escape_gives 0
+    echo "ok: presenting full screen $presenting of a core, another window in front $share; the picture came back (lit=$lit)"
 }
 
 "$scenario"

@@ -265,6 +265,12 @@ int FakeWindows::count(const std::string &prefix) const {
     }));
 }
 
+std::string windowsPath(const std::string &path) {
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
 FakeWindows *&fakeWindows() {
     static FakeWindows *current = nullptr;
     return current;
@@ -364,6 +370,9 @@ LRESULT WINAPI fakeDefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
 void WINAPI fakePostQuitMessage(int code) {
     log("PostQuitMessage(" + num(code) + ")");
 }
+HWND WINAPI fakeGetForegroundWindow() {
+    return logged("GetForegroundWindow", fake().foreground);
+}
 BOOL WINAPI fakePeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {
     if (fake().messages.empty()) return FALSE;
     *message = {};
@@ -382,6 +391,13 @@ SHORT WINAPI fakeGetAsyncKeyState(int key) {
 }
 DWORD WINAPI fakeTimeGetTime() {
     return fake().now;
+}
+MMRESULT WINAPI fakeTimeBeginPeriod(UINT milliseconds) {
+    return logged("timeBeginPeriod(" + num(milliseconds) + ")",
+                  fake().fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
+}
+MMRESULT WINAPI fakeTimeEndPeriod(UINT milliseconds) {
+    return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
 }
 // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never does.
 INT_PTR WINAPI fakeDialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
@@ -412,6 +428,21 @@ int WINAPI fakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
                       num(type) + ")",
                   IDOK);
 }
+// The scripted folder or path, as Windows gives it: its length, or the size asked for when it
+// does not fit.
+DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
+    if (text.size() >= size) return size;
+    text.copy(buffer, text.size());
+    buffer[text.size()] = '\0';
+    return DWORD(text.size());
+}
+DWORD WINAPI fakeGetCurrentDirectoryA(DWORD size, LPSTR folder) {
+    return logged("GetCurrentDirectoryA", copied(fake().workingFolder, folder, size));
+}
+DWORD WINAPI fakeGetModuleFileNameA(HMODULE module, LPSTR path, DWORD size) {
+    return logged("GetModuleFileNameA(" + nameOf(module) + ")",
+                  copied(fake().programPath, path, size));
+}
 BOOL WINAPI fakeEnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA *settings) {
     log("EnumDisplaySettingsA(" + nameOf(device) + "," +
         (mode == ENUM_CURRENT_SETTINGS ? std::string("current") : num(mode)) + ", size " +
@@ -429,13 +460,17 @@ void WINAPI fakeSleep(DWORD milliseconds) {
 
 const Win32Api &fakeWin32Api() {
     static const Win32Api api = {
-        fakeGetModuleHandleA,    fakeLoadLibraryA,   fakeGetProcAddress,   fakeAdjustWindowRect,
-        fakeLoadCursorA,         fakeRegisterClassA, fakeCreateWindowExA,  fakeSetForegroundWindow,
-        fakeShowCursor,          fakeDestroyWindow,  fakeUnregisterClassA, fakeClientToScreen,
-        fakeGetClientRect,       fakeOffsetRect,     fakeSetRect,          fakeDefWindowProcA,
-        fakePostQuitMessage,     fakePeekMessageA,   fakeTranslateMessage, fakeDispatchMessageA,
-        fakeGetAsyncKeyState,    fakeTimeGetTime,    fakeDialogBoxParamA,  fakeCheckDlgButton,
-        fakeIsDlgButtonChecked,  fakeEndDialog,      fakeMessageBoxA,      fakeSleep,
+        fakeGetModuleHandleA,     fakeLoadLibraryA,        fakeGetProcAddress,
+        fakeAdjustWindowRect,     fakeLoadCursorA,         fakeRegisterClassA,
+        fakeCreateWindowExA,      fakeSetForegroundWindow, fakeShowCursor,
+        fakeDestroyWindow,        fakeUnregisterClassA,    fakeClientToScreen,
+        fakeGetClientRect,        fakeOffsetRect,          fakeSetRect,
+        fakeDefWindowProcA,       fakePostQuitMessage,     fakeGetForegroundWindow,
+        fakePeekMessageA,         fakeTranslateMessage,    fakeDispatchMessageA,
+        fakeGetAsyncKeyState,     fakeTimeGetTime,         fakeTimeBeginPeriod,
+        fakeTimeEndPeriod,        fakeDialogBoxParamA,     fakeCheckDlgButton,
+        fakeIsDlgButtonChecked,   fakeEndDialog,           fakeMessageBoxA,
+        fakeGetCurrentDirectoryA, fakeGetModuleFileNameA,  fakeSleep,
         fakeEnumDisplaySettingsA};
     return api;
 }

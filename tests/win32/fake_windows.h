@@ -13,6 +13,10 @@
 #include <utility>
 #include <vector>
 
+// The handles the fakes give out.
+HINSTANCE fakeInstance();
+HWND fakeWindow();
+
 // A surface's memory: pitch x height bytes, 0xEE until written.
 struct FakeSurfaceMemory {
     std::string name;
@@ -37,6 +41,9 @@ struct FakeWindows {
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
     UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
+    HWND foreground = fakeWindow();               // GetForegroundWindow's answer
+    std::string workingFolder = "C:\\show";       // GetCurrentDirectoryA's answer
+    std::string programPath = "C:\\show\\glaxen.exe";  // GetModuleFileNameA's
 
     std::vector<std::string> calls;
     std::vector<std::shared_ptr<void>> objects;  // the DirectDraw objects made, owned here
@@ -52,9 +59,10 @@ struct FakeWindows {
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
+// A path of this machine as a program under Wine names it: on drive Z:, with backslashes.
+std::string windowsPath(const std::string &path);
+
 // The fakes record into this one; each test makes its own. Null between tests.
 FakeWindows *&fakeWindows();
-// The Win32 table over the fakes, and the handles they give out.
+// The Win32 table over the fakes.
 const Win32Api &fakeWin32Api();
-HINSTANCE fakeInstance();
-HWND fakeWindow();

@@ -36,6 +36,7 @@ struct Display : testing::Test {
         fake.calls.clear();
     }
     void TearDown() override {
+        fakeWindows() = &fake;  // a test may have left another fake in place
         win32PlatformQuit(platform);
         fakeWindows() = nullptr;
     }

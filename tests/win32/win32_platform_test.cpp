@@ -1,12 +1,15 @@
 // The Windows platform's services against recording fakes: the Escape poll and its message
-// pump, the start dialog run by DialogBoxParamA with the show's procedure, the message box,
-// and the program's own resources.
+// pump, the start dialog run by DialogBoxParamA with the show's procedure, the timer period on
+// every way out, the music's two folders and the message boxes.
+#include "platform/null/null_platform.h"
 #include "platform/win32/win32_platform.h"
 #include "show/show_main.h"
 #include "tests/win32/fake_windows.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ struct Platform : testing::Test {
     ShowPlatform show;
     void SetUp() override { fakeWindows() = &fake; }
     void TearDown() override {
+        fakeWindows() = &fake;  // a test may have left another fake in place
         win32PlatformQuit(platform);
         fakeWindows() = nullptr;
     }
@@ -31,14 +35,45 @@ struct Platform : testing::Test {
 
 }  // namespace
 
-// An Escape pressed before the start is spent by the platform's start; later presses, down
-// now or since the last poll, count.
-TEST_F(Platform, EscapeBeforeTheStartIsDiscarded) {
-    fake.escapeStates = {1, 0, 1, SHORT(0x8000), SHORT(0x8001)};
+// An Escape pressed before the start is spent by the platform's start. Later presses, down now
+// or since the last poll, count while the show's window has been in front since the poll before;
+// a press while another window is in front is read and spent, and neither it nor the key held
+// on from there counts once the show is in front again. A show with no window takes any press.
+TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
+    const HWND w = fakeWindow(), other = reinterpret_cast<HWND>(0x777);
+    const struct {
+        const char *name;
+        SHORT state;
+        HWND window, foreground;
+        bool want;
+    } polls[] = {
+        {"in front, nothing pressed", 0, w, w, false},
+        {"down", SHORT(0x8000), w, w, true},
+        {"pressed since the last poll", 1, w, w, true},
+        {"down, another window in front", SHORT(0x8001), w, other, false},
+        {"pressed since, another window in front", 1, w, other, false},
+        {"back in front: the press was spent", 0, w, w, false},
+        {"down, another window in front again", SHORT(0x8001), w, other, false},
+        {"held on as the show comes to the front", SHORT(0x8000), w, w, false},
+        {"still held", SHORT(0x8000), w, w, false},
+        {"released", 0, w, w, false},
+        {"pressed again", SHORT(0x8001), w, w, true},
+        {"another window in front", 0, w, other, false},
+        {"pressed since a poll with another window in front", 1, w, w, false},
+        {"no foreground window", SHORT(0x8000), w, nullptr, false},
+        {"no window: nothing to be in front of", 0, nullptr, other, false},
+        {"no window, down", SHORT(0x8000), nullptr, other, true},
+    };
+    fake.escapeStates = {1};
+    for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
     init();
     EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1) << "one poll at the start";
-    const bool want[] = {false, true, true, true, false};
-    for (size_t i = 0; i < std::size(want); ++i) EXPECT_EQ(escape(), want[i]) << "poll " << i;
+    for (const auto &poll : polls) {
+        platform.display.window = poll.window;
+        fake.foreground = poll.foreground;
+        EXPECT_EQ(escape(), poll.want) << poll.name;
+    }
+    EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1 + int(std::size(polls))) << "every poll reads";
 }
 
 // The poll dispatches every pending message to the window; a quit request (posted by a close)
@@ -101,6 +136,105 @@ TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
         }
     }
     fakeWindows() = &fake;
+}
+
+// The 1 ms timer period is asked for before anything else and ended after everything else, once,
+// whichever way the show ends; a period Windows refused is not ended.
+TEST_F(Platform, TimerPeriodOnEveryWayOut) {
+    const std::vector<std::pair<UINT, WPARAM>> button = {{WM_INITDIALOG, 0}, {WM_COMMAND, 1}};
+    const struct {
+        const char *name;
+        std::vector<std::pair<UINT, WPARAM>> dialog;
+        std::vector<SHORT> escapeStates;  // the loop's polls
+        std::vector<UINT> messages;
+        const char *failing;
+        int wantExit;
+        int wantEnds;
+    } cases[] = {
+        {"the show's end", button, {}, {}, "", 0, 1},
+        {"Escape", button, {0, SHORT(0x8000)}, {}, "", 0, 1},
+        {"the window closed", button, {}, {WM_QUIT}, "", 0, 1},
+        {"no display mode, then Escape", button, {0, SHORT(0x8000)}, {}, "SetDisplayMode", 0, 1},
+        {"the dialog dismissed", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, {}, {}, "", 1, 1},
+        {"the period refused", button, {0, SHORT(0x8000)}, {}, "timeBeginPeriod", 0, 0},
+    };
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.dialog = c.dialog;
+        f.escapeStates = {0};
+        f.escapeStates.insert(f.escapeStates.end(), c.escapeStates.begin(), c.escapeStates.end());
+        f.messages = c.messages;
+        f.failing = {c.failing};
+        fakeWindows() = &f;
+        platform = {};
+        init();
+        show.audio = nullPlatform().audio;
+        show.system.milliseconds = [](void *) { return uint32_t(fakeWindows()->now += 50000); };
+        EXPECT_EQ(showMain(show), c.wantExit) << c.name;
+        win32PlatformQuit(platform);
+        EXPECT_EQ(f.calls.front(), "timeBeginPeriod(1)") << c.name;
+        EXPECT_EQ(f.count("timeBeginPeriod"), 1) << c.name;
+        EXPECT_EQ(f.count("timeEndPeriod"), c.wantEnds) << c.name;
+        if (c.wantEnds) {
+            EXPECT_EQ(f.calls.back(), "timeEndPeriod(1)") << c.name;
+        }
+    }
+    fakeWindows() = &fake;
+}
+
+// The music from the working folder, else from the program's; a file there that cannot be played
+// is passed over. Where none can be, one message box names the music and where it looked, or
+// the file that is there and why it cannot be played.
+TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / "glaxen-win32-music";
+    fs::remove_all(base);
+    for (const char *folder : {"music", "bad", "bad too", "empty", "none"})
+        fs::create_directories(base / folder);
+    fs::copy_file(windowsPath(GLAXEN_MUSIC), base / "music" / kMusicFile);
+    for (const char *folder : {"bad", "bad too"}) std::ofstream(base / folder / kMusicFile) << "no";
+    const std::string at = base.string() + "\\", music = kMusicFile;
+    const std::string advice =
+        ", so the show runs silent: extract the whole folder before running.";
+    const struct {
+        const char *name, *working, *program;
+        bool wantStream;
+        std::string wantBox;
+    } cases[] = {
+        {"in the working folder", "music", "empty", true, ""},
+        {"beside the program only", "empty", "music", true, ""},
+        {"one that cannot be played, the music beside", "bad", "music", true, ""},
+        {"one that cannot be played, none beside", "bad", "empty", false,
+         "The music " + at + "bad\\" + music + " cannot be played (not Ogg Vorbis)" + advice},
+        {"none that can be played: the first is named", "bad", "bad too", false,
+         "The music " + at + "bad\\" + music + " cannot be played (not Ogg Vorbis)" + advice},
+        {"nowhere", "empty", "none", false,
+         "The music " + music + " is neither in the working folder, " + at +
+             "empty, nor in the folder of glaxen.exe, " + at + "none" + advice},
+        {"nowhere, started in its own folder", "empty", "empty", false,
+         "The music " + music + " is not in the folder of glaxen.exe, " + at + "empty" + advice},
+    };
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (const auto &c : cases) {
+        FakeWindows f;
+        f.workingFolder = at + c.working;
+        f.programPath = at + c.program + "\\glaxen.exe";
+        fakeWindows() = &f;
+        platform = {};
+        init();
+        ASSERT_TRUE(show.audio.init(show.audio.user, 1, kMusicRate, 0)) << "no dummy device";
+        const uint32_t stream = show.audio.streamCreateFile(show.audio.user, kMusicFile, 0, 0, 0);
+        EXPECT_EQ(stream != 0, c.wantStream) << c.name;
+        std::vector<std::string> boxes, wantBoxes;
+        for (const std::string &call : f.calls)
+            if (call.rfind("MessageBoxA", 0) == 0) boxes.push_back(call);
+        if (!c.wantBox.empty())
+            wantBoxes.push_back("MessageBoxA(null,'" + c.wantBox + "','glaxen',48)");
+        EXPECT_EQ(boxes, wantBoxes) << c.name;
+        win32PlatformQuit(platform);
+    }
+    fakeWindows() = &fake;
+    fs::remove_all(base);
 }
 
 // The wrong audio version: MessageBoxA with no owner and an OK button, and exit code 0.

@@ -1,15 +1,18 @@
 // glaxen.exe's resources as Windows reads them: the start dialog (101, Portuguese (Portugal)) as
-// an extended template that says what the show's own dialog template says, and icon group 102
-// with its one 32 x 32, 16-colour image. The program is loaded as data, not run. Needs:
-// GLAXEN_EXE, its path.
+// an extended template that says what the show's own dialog template says, icon group 102 with
+// its one 32 x 32, 16-colour image, the manifest and the version. The program is loaded as data,
+// not run. Needs: GLAXEN_EXE, its path; GLAXEN_VERSION, the project's version.
 #include "show/start_dialog.h"
+#include "tests/win32/fake_windows.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -39,10 +42,7 @@ struct Reader {
 struct Program {
     HMODULE module;
     Program() {
-        std::string path = std::string("Z:") + GLAXEN_EXE;
-        for (char &c : path)
-            if (c == '/') c = '\\';
-        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module = LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     ~Program() {
         if (module) FreeLibrary(module);
@@ -125,4 +125,87 @@ TEST(Resources, IconGroup) {
     ASSERT_NE(image, nullptr) << "no icon image " << id;
     EXPECT_EQ(size, imageBytes);
     EXPECT_EQ(Reader{image}.dword(), 40u) << "bitmap header size";
+}
+
+// The manifest as Windows takes it, in an activation context made from the program's resource 1:
+// per-monitor DPI awareness (v2, then v1, and "true/pm" for the Windows before them), the user's
+// own rights, and every Windows from 7 to 11.
+TEST(Resources, Manifest) {
+    const std::string path = windowsPath(GLAXEN_EXE);
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path.c_str();
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    const HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "Windows takes no manifest from " << path;
+    const auto setting = [context](const wchar_t *space, const wchar_t *name) {
+        wchar_t value[64] = L"";
+        SIZE_T written = 0;
+        QueryActCtxSettingsW(0, context, space, name, value, std::size(value), &written);
+        return std::wstring(value);
+    };
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2, PerMonitor");
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+              L"true/pm");
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    ASSERT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
+                             sizeof level, nullptr));
+    EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(level.UiAccess, 0u);
+    // The record as Windows 10 1903 and Wine give it, each element with the newest version
+    // tested after its type (the headers here have the older record without it).
+    struct {
+        DWORD count;
+        struct {
+            GUID id;
+            ACTCTX_COMPATIBILITY_ELEMENT_TYPE type;
+            ULONGLONG maxVersionTested;
+        } elements[16];
+    } compatibility = {};
+    ASSERT_TRUE(QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext,
+                             &compatibility, sizeof compatibility, nullptr));
+    std::vector<std::string> systems;
+    for (DWORD i = 0; i < compatibility.count && i < std::size(compatibility.elements); ++i) {
+        const auto &e = compatibility.elements[i];
+        char id[40];
+        std::snprintf(id, sizeof id, "%08lx-%04x-%04x", e.id.Data1, e.id.Data2, e.id.Data3);
+        if (e.type == ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS) systems.push_back(id);
+    }
+    const std::vector<std::string> want = {"35138b9a-5d96-4fbd", "4a2f28e3-53b9-4441",
+                                           "1f676c76-80e1-4239", "8e0f7a12-bfb3-4fe8"};
+    EXPECT_EQ(systems, want) << "Windows 7, 8, 8.1, and 10 and 11";
+    ReleaseActCtx(context);
+}
+
+// The version Explorer shows: the product, the project's version in text and in numbers, a
+// description and the program's own file name.
+TEST(Resources, Version) {
+    const std::string path = windowsPath(GLAXEN_EXE);
+    std::vector<uint8_t> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+    ASSERT_FALSE(info.empty()) << "no version resource in " << path;
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, DWORD(info.size()), info.data()));
+    const auto text = [&info](const char *name) {
+        char *value = nullptr;
+        UINT length = 0;
+        const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+        return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void **>(&value), &length)
+                   ? std::string(value)
+                   : std::string("(none)");
+    };
+    EXPECT_EQ(text("ProductName"), "glaxen");
+    EXPECT_EQ(text("ProductVersion"), GLAXEN_VERSION);
+    EXPECT_EQ(text("FileVersion"), GLAXEN_VERSION);
+    EXPECT_NE(text("FileDescription").find("glaxen"), std::string::npos);
+    EXPECT_EQ(text("OriginalFilename"), path.substr(path.rfind('\\') + 1));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, "%lu.%lu.%lu", fixed->dwProductVersionMS >> 16,
+                  fixed->dwProductVersionMS & 0xFFFF, fixed->dwProductVersionLS >> 16);
+    EXPECT_EQ(numbers, std::string(GLAXEN_VERSION)) << "the version's numbers";
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
 }
