@@ -52,6 +52,7 @@ struct ShowPlatform {
     ShowSystem system;
     ShowPresenter presenter;
     ShowAudio audio;
+    bool gentle = false;  // frames shown through the gentle filter (show/gentle_filter.h)
 };
 
 constexpr uint32_t kAudioVersion = 0x10002;          // the interface version the show expects

@@ -20,6 +20,7 @@ ShowPlatform virtualShowPlatform(VirtualPlatform &platform) {
     platform.clock = VirtualClock{platform.clock.fpsNum, platform.clock.fpsDen};
     ShowPlatform p = nullPlatform();
     p.system.user = p.presenter.user = p.audio.user = &platform;
+    p.gentle = platform.gentle;
     p.system.calendarTime = [](void *u) { return platformOf(u).seed; };
     p.system.milliseconds = [](void *u) { return virtualClockRead(platformOf(u).clock); };
     p.system.escapePressed = [](void *u) {

@@ -14,6 +14,7 @@ struct VirtualPlatform {
     uint32_t seed = 0;
     VirtualClock clock;       // at its frame rate; each run starts it again
     uint64_t lastFrame = 0;   // the show ends after presenting this frame
+    bool gentle = false;      // the show in gentle mode
     ShowPresenter display{};  // where the frames are also shown; without functions, nowhere
     void *user = nullptr;     // for the functions below
     // Frame k's spectrum at ms: true with out filled; false leaves out as it was, as without
