@@ -42,10 +42,15 @@ const char kHelpTail[] =
     "  --y4m FILE|-          a YUV4MPEG2 4:4:4 stream, for ffmpeg (default: none)\n"
     "  --raw FILE|-          the frame buffer as it is: 640 x 480 little-endian 32-bit\n"
     "                        values per frame (default: none)\n"
+    "  --gentle              the show in gentle mode, as glaxen --gentle shows it\n"
+    "  --flash-report FILE|- the flash analysis of the frames written: for each second, the\n"
+    "                        worst 213 x 160 rectangle's general and red flashes and the\n"
+    "                        verdict (more than 3 fails), then a summary (default: none)\n"
+    "  --flash-plot FILE|-   the analysis's flashes a second as a PNG picture (default: none)\n"
     "  --help                this text\n"
     "\n"
-    "At least one of --png, --y4m, --raw and --dump-spectrum is needed. An output is never an\n"
-    "input; a symbolic link is written through.\n"
+    "At least one of --png, --y4m, --raw, --dump-spectrum, --flash-report and --flash-plot is\n"
+    "needed. An output is never an input; a symbolic link is written through.\n"
     "\n"
     "Exit status:\n"
     "  0    every frame asked for was written\n"
@@ -131,7 +136,11 @@ bool sameDestination(const std::string &a, const std::string &b) {
 // No two of the outputs may write to one place.
 bool distinctOutputs(const RenderOptions &o, std::string &error) {
     const std::pair<const char *, const std::string *> outputs[] = {
-        {"--raw", &o.raw}, {"--y4m", &o.y4m}, {"--dump-spectrum", &o.dumpSpectrum}};
+        {"--raw", &o.raw},
+        {"--y4m", &o.y4m},
+        {"--dump-spectrum", &o.dumpSpectrum},
+        {"--flash-report", &o.flashReport},
+        {"--flash-plot", &o.flashPlot}};
     for (size_t i = 0; i < std::size(outputs); ++i)
         for (size_t j = i + 1; j < std::size(outputs); ++j) {
             const std::string &a = *outputs[i].second, &b = *outputs[j].second;
@@ -156,10 +165,15 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             o.silent = true;
             continue;
         }
+        if (name == "--gentle") {
+            o.gentle = true;
+            continue;
+        }
         const bool takesValue = name == "--seed" || name == "--fps" || name == "--frames" ||
                                 name == "--from" || name == "--to" || name == "--music" ||
                                 name == "--spectrum" || name == "--dump-spectrum" ||
-                                name == "--png" || name == "--y4m" || name == "--raw";
+                                name == "--png" || name == "--y4m" || name == "--raw" ||
+                                name == "--flash-report" || name == "--flash-plot";
         if (!takesValue) {
             error = "unknown option '" + name + "' (see --help)";
             return ParseResult::kError;
@@ -215,6 +229,10 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             o.pngDir = value;
         } else if (name == "--y4m") {
             o.y4m = value;
+        } else if (name == "--flash-report") {
+            o.flashReport = value;
+        } else if (name == "--flash-plot") {
+            o.flashPlot = value;
         } else {
             o.raw = value;
         }
@@ -234,9 +252,10 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
                 " both choose the spectrum; use one";
         return ParseResult::kError;
     }
-    if (o.pngDir.empty() && o.y4m.empty() && o.raw.empty() && o.dumpSpectrum.empty()) {
-        error = "nothing to write: give --png DIR, --y4m FILE, --raw FILE or --dump-spectrum "
-                "FILE (see --help)";
+    if (o.pngDir.empty() && o.y4m.empty() && o.raw.empty() && o.dumpSpectrum.empty() &&
+        o.flashReport.empty() && o.flashPlot.empty()) {
+        error = "nothing to write: give --png DIR, --y4m FILE, --raw FILE, --dump-spectrum FILE "
+                "or --flash-report FILE (see --help)";
         return ParseResult::kError;
     }
     if (!distinctOutputs(o, error)) return ParseResult::kError;
