@@ -117,10 +117,11 @@ std::string flashSummary(const std::vector<FlashSecond> &seconds) {
 }
 
 // Bars from the bottom of the plot, a grid line and a number every few flashes, the limit
-// dashed across, the seconds below every ten.
+// dashed across, the seconds below every ten. The scale reaches 15 at least, so that plots of
+// the show and of gentle mode compare at a glance.
 void drawFlashPlot(const std::vector<FlashSecond> &seconds, Pixel *picture) {
     std::fill(picture, picture + kScreenPixels, kPaper);
-    uint32_t top = 5;
+    uint32_t top = 15;
     for (const FlashSecond &s : seconds) top = std::max({top, s.general.flashes, s.red.flashes});
     const uint32_t step = top > 40 ? 10 : 5;
     top = (top + step - 1) / step * step;
