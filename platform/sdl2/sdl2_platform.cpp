@@ -177,6 +177,7 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
     show.presenter.close = [](void *user) { presenterClose(platformOf(user).presenter); };
     platform.audio.backend = sdl2AudioBackend(&platform.audioDevice);
     show.audio = showAudio(&platform.audio);
+    show.gentle = platform.gentle;
     return show;
 }
 
