@@ -52,7 +52,7 @@ int showMain(const ShowPlatform &platform) {
         audio.channelGetData(audio.user, stream, buffers.spectrum, kAudioDataFft2048);
         renderShowFrame(buffers, font, swarm, tEffect, tShow);
         // Gentle mode shows the frame through its filter; the frame itself stays as computed.
-        presenter.present(presenter.user, platform.gentle
+        presenter.present(presenter.user, settings.gentle
                                               ? gentleFrame(buffers.gentle, buffers.frame, tShow)
                                               : buffers.frame);
         if (system.escapePressed(system.user)) break;

@@ -37,7 +37,6 @@ std::string hex(uint32_t v) {
 ShowPlatform FakePlatform::platform() {
     ShowPlatform p{};
     p.system.user = p.presenter.user = p.audio.user = this;
-    p.gentle = gentle;
 
     p.system.calendarTime = [](void *u) { return fake(u).seed; };
     p.system.milliseconds = [](void *u) {

@@ -18,7 +18,6 @@ struct FakePlatform {
     uint32_t version = kAudioVersion;  // audio library version
     uint32_t stream = 0;               // handle stream creation returns
     int escapeOnFrame = -1;            // the poll after this present reports Escape
-    bool gentle = false;               // the show in gentle mode
     std::function<void(float *spectrum)> fillSpectrum;  // a successful read, when set
     std::function<void(const Pixel *frame)> onPresent;  // sees each presented frame
 

@@ -168,7 +168,7 @@ TEST(ShowMain, GentleModePresentsTheFilteredFrameAndLeavesTheFrameAlone) {
     std::vector<std::vector<Pixel>> frames[2];
     for (const bool gentle : {false, true}) {
         FakePlatform fake;
-        fake.gentle = gentle;
+        fake.dialogSettings.gentle = gentle;
         fake.clock = {0, 0, 16, 33, 140000};
         fake.onPresent = [&](const Pixel *shown) {
             const ShowBuffers &b = showBuffers();

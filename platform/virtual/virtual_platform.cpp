@@ -20,15 +20,15 @@ ShowPlatform virtualShowPlatform(VirtualPlatform &platform) {
     platform.clock = VirtualClock{platform.clock.fpsNum, platform.clock.fpsDen};
     ShowPlatform p = nullPlatform();
     p.system.user = p.presenter.user = p.audio.user = &platform;
-    p.gentle = platform.gentle;
     p.system.calendarTime = [](void *u) { return platformOf(u).seed; };
     p.system.milliseconds = [](void *u) { return virtualClockRead(platformOf(u).clock); };
     p.system.escapePressed = [](void *u) {
         const VirtualPlatform &v = platformOf(u);
         return (v.stopped && v.stopped(v.user)) || v.clock.frame >= v.lastFrame;
     };
-    p.system.startDialog = [](void *, ShowSettings *settings) {
+    p.system.startDialog = [](void *u, ShowSettings *settings) {
         settings->fullscreen = false;
+        settings->gentle = platformOf(u).gentle;
         return 1;
     };
     p.presenter.open = [](void *u, const char *title, int width, int height, bool fullscreen) {
