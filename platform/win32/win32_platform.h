@@ -41,6 +41,7 @@ struct Win32Platform {
     AudioPlayer audio;                       // the music through audioDevice
     ShowSettings *dialogSettings = nullptr;  // what the running start dialog is bound to
     bool quitRequested = false;              // the thread was asked to quit (a window closed)
+    bool gentle = false;                     // the show in gentle mode (glaxen.exe /gentle)
 };
 
 // Makes platform the one the window and dialog procedures serve, and discards an Escape
