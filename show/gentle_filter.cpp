@@ -27,10 +27,10 @@ void gentleRowPlain(const Pixel *frame, Pixel *shown, const Pixel *masks) {
 }
 const auto gentleRow = pickForCpu(gentleRowAvx2, gentleRowPlain);
 
-}  // namespace
-
-// Bayer's matrix: the bits of x ^ y and y interleaved, then reversed.
-int32_t gentleMoment(int x, int y) {
+// The pixel at (x, y)'s offset, 0 to kGentlePeriodMs - 1: its moments are the times whose sum
+// with it is a whole number of periods. Its place in Bayer's 16 x 16 ordered-dither matrix (the
+// bits of x ^ y and y interleaved, then reversed), scaled to the period.
+int32_t momentOffset(int x, int y) {
     const int u = (x ^ y) % kTile, v = y % kTile;
     int rank = 0;
     for (int bit = 0; bit < 4; ++bit)
@@ -38,8 +38,10 @@ int32_t gentleMoment(int x, int y) {
     return rank * kGentlePeriodMs / (kTile * kTile);
 }
 
+}  // namespace
+
 // A pixel takes the frame's colour when one of its moments fell after the latest frame's time
-// and at or before ms: when ms is fewer than elapsed past its latest moment.
+// and at or before ms: when ms is less than elapsed past its latest moment.
 const Pixel *gentleFrame(GentleFilter &filter, const Pixel *frame, int32_t ms) {
     const int32_t elapsed = std::clamp(ms - filter.ms, 0, kGentlePeriodMs);
     const int32_t phase = ms % kGentlePeriodMs;
@@ -47,7 +49,7 @@ const Pixel *gentleFrame(GentleFilter &filter, const Pixel *frame, int32_t ms) {
     Pixel masks[kTile][kTile];
     for (int y = 0; y < kTile; ++y)
         for (int x = 0; x < kTile; ++x)
-            masks[y][x] = (phase + gentleMoment(x, y)) % kGentlePeriodMs < elapsed ? ~Pixel{0} : 0;
+            masks[y][x] = (phase + momentOffset(x, y)) % kGentlePeriodMs < elapsed ? ~Pixel{0} : 0;
     for (int y = 0; y < kScreenHeight; ++y)
         gentleRow(frame + y * kScreenWidth, filter.shown + y * kScreenWidth, masks[y % kTile]);
     return filter.shown;

@@ -24,7 +24,3 @@ struct GentleFilter {
 
 // frame as shown at ms, the show's time; returns filter.shown.
 const Pixel *gentleFrame(GentleFilter &filter, const Pixel *frame, int32_t ms);
-
-// The moment of the pixel at (x, y) within each period, 0 to kGentlePeriodMs - 1: its place in
-// a 16 x 16 ordered-dither pattern, scaled to the period.
-int32_t gentleMoment(int x, int y);
