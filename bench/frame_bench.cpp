@@ -1,10 +1,11 @@
-// frame_bench: one steady-state frame of the show's pipeline and each of its passes, against a
-// memcpy of about the traffic the passes must make. The last line is frame_vs_memcpy: R, the
-// ratio of the two medians.
+// frame_bench: one steady-state frame of the show's pipeline, each of its passes and gentle
+// mode's filter, against a memcpy of about the traffic the passes must make. The last line is
+// frame_vs_memcpy: R, the ratio of the two medians.
 #include "common/random.h"
 #include "display/pixel_converters.h"
 #include "pictures/embedded_files.h"
 #include "pictures/pcx_decoder.h"
+#include "show/gentle_filter.h"
 #include "show/show_frame.h"
 
 #include <benchmark/benchmark.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,6 +90,24 @@ void BM_CopyPixels32(benchmark::State &state) {
     for (auto _ : state) copyPixels32(p.display.data(), p.b.frame, kScreenPixels);
 }
 
+// Gentle mode's filter on settled frames of the show, one after another as the show runs them.
+void BM_GentleFilter(benchmark::State &state) {
+    Pipeline &p = pipeline();
+    constexpr int kFrames = 4;
+    std::vector<Pixel> frames(size_t{kFrames} * kScreenPixels);
+    for (int k = 0; k < kFrames; ++k) {
+        p.frame();
+        std::memcpy(&frames[size_t(k) * kScreenPixels], p.b.frame, sizeof(Pixel) * kScreenPixels);
+    }
+    const auto filter = std::make_unique<GentleFilter>();
+    int32_t ms = 0;
+    for (auto _ : state) {
+        const Pixel *frame = &frames[size_t(ms / kFrameMs % kFrames) * kScreenPixels];
+        benchmark::DoNotOptimize(gentleFrame(*filter, frame, ms));
+        ms += kFrameMs;
+    }
+}
+
 // About the traffic of one frame's passes: 4 x 640 x 480 x 4 bytes.
 void BM_Memcpy(benchmark::State &state) {
     const size_t bytes = 4u * kScreenPixels * sizeof(Pixel);
@@ -121,6 +141,7 @@ GLAXEN_BENCH(BM_FilterC);
 GLAXEN_BENCH(BM_ScaleFeedback);
 GLAXEN_BENCH(BM_ClearLetterbox);
 GLAXEN_BENCH(BM_CopyPixels32);
+GLAXEN_BENCH(BM_GentleFilter);
 GLAXEN_BENCH(BM_Memcpy);
 
 // Runs every benchmark, then prints the ratio of the frame's median to memcpy's.

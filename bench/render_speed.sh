@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Render speed, with the music's spectrum (the default): the whole show (8401 frames at 60 fps)
-# to --raw /dev/null and to --y4m /dev/null, and its first 30 seconds (1800 frames) as PNGs into
-# a scratch folder; best of RUNS runs each, in frames per second, with the load average before.
+# to --raw /dev/null, to --y4m /dev/null and through the flash analysis, and its first 30
+# seconds (1800 frames) as PNGs into a scratch folder; best of RUNS runs each, in frames per
+# second, with the load average before.
 # Usage: render_speed.sh GLAXEN_RENDER [RUNS]
 set -eu
 render=$(realpath "$1")
@@ -29,3 +30,4 @@ measure() {
 measure raw 8401 --raw /dev/null
 measure y4m 8401 --y4m /dev/null
 measure png 1800 --frames 1800 --png "$scratch/png"
+measure flash_report 8401 --flash-report /dev/null

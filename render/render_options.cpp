@@ -42,10 +42,16 @@ const char kHelpTail[] =
     "  --y4m FILE|-          a YUV4MPEG2 4:4:4 stream, for ffmpeg (default: none)\n"
     "  --raw FILE|-          the frame buffer as it is: 640 x 480 little-endian 32-bit\n"
     "                        values per frame (default: none)\n"
+    "  --gentle              the show in gentle mode, as glaxen --gentle shows it\n"
+    "  --flash-report FILE|- the flash analysis of the frames written: for each second, the\n"
+    "                        worst 213 x 160 rectangle's general and red flashes and the\n"
+    "                        verdict (more than 3 fails), then a summary (default: none)\n"
+    "  --flash-plot FILE|-   the analysis's flashes a second as a PNG picture (default: none)\n"
     "  --help                this text\n"
     "\n"
-    "At least one of --png, --y4m, --raw and --dump-spectrum is needed. An output is never an\n"
-    "input, and no FILE is inside DIR. A FILE that is a symbolic link is written through.\n"
+    "At least one of --png, --y4m, --raw, --dump-spectrum, --flash-report and --flash-plot is\n"
+    "needed. An output is never an input, and no FILE is inside DIR. A FILE that is a symbolic\n"
+    "link is written through.\n"
     "\n"
     "--png writes the frames into DIR.part, beside DIR, which takes DIR's name once every frame\n"
     "is written. A DIR that holds frames of an earlier run is replaced whole, never mixed; one\n"
@@ -139,7 +145,11 @@ bool sameDestination(const std::string &a, const std::string &b) {
 // a finished run replaces.
 bool distinctOutputs(const RenderOptions &o, std::string &error) {
     const std::pair<const char *, const std::string *> outputs[] = {
-        {"--raw", &o.raw}, {"--y4m", &o.y4m}, {"--dump-spectrum", &o.dumpSpectrum}};
+        {"--raw", &o.raw},
+        {"--y4m", &o.y4m},
+        {"--dump-spectrum", &o.dumpSpectrum},
+        {"--flash-report", &o.flashReport},
+        {"--flash-plot", &o.flashPlot}};
     for (size_t i = 0; i < std::size(outputs); ++i) {
         const std::string &a = *outputs[i].second;
         const std::string folder = std::filesystem::path(a).parent_path().string();
@@ -171,10 +181,15 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             o.silent = true;
             continue;
         }
+        if (name == "--gentle") {
+            o.gentle = true;
+            continue;
+        }
         const bool takesValue = name == "--seed" || name == "--fps" || name == "--frames" ||
                                 name == "--from" || name == "--to" || name == "--music" ||
                                 name == "--spectrum" || name == "--dump-spectrum" ||
-                                name == "--png" || name == "--y4m" || name == "--raw";
+                                name == "--png" || name == "--y4m" || name == "--raw" ||
+                                name == "--flash-report" || name == "--flash-plot";
         if (!takesValue) {
             error = "unknown option '" + name + "' (see --help)";
             return ParseResult::kError;
@@ -230,6 +245,10 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
             o.pngDir = value;
         } else if (name == "--y4m") {
             o.y4m = value;
+        } else if (name == "--flash-report") {
+            o.flashReport = value;
+        } else if (name == "--flash-plot") {
+            o.flashPlot = value;
         } else {
             o.raw = value;
         }
@@ -249,9 +268,10 @@ ParseResult parseRenderOptions(int argc, const char *const *argv, RenderOptions 
                 " both choose the spectrum; use one";
         return ParseResult::kError;
     }
-    if (o.pngDir.empty() && o.y4m.empty() && o.raw.empty() && o.dumpSpectrum.empty()) {
-        error = "nothing to write: give --png DIR, --y4m FILE, --raw FILE or --dump-spectrum "
-                "FILE (see --help)";
+    if (o.pngDir.empty() && o.y4m.empty() && o.raw.empty() && o.dumpSpectrum.empty() &&
+        o.flashReport.empty() && o.flashPlot.empty()) {
+        error = "nothing to write: give --png DIR, --y4m FILE, --raw FILE, --dump-spectrum FILE "
+                "or --flash-report FILE (see --help)";
         return ParseResult::kError;
     }
     if (!distinctOutputs(o, error)) return ParseResult::kError;

@@ -23,6 +23,9 @@ struct RenderOptions {
     std::string pngDir;              // --png DIR
     std::string y4m;                 // --y4m FILE or -
     std::string raw;                 // --raw FILE or -
+    bool gentle = false;             // --gentle: the show in gentle mode
+    std::string flashReport;         // --flash-report FILE or -
+    std::string flashPlot;           // --flash-plot FILE or -
 };
 
 enum class ParseResult { kRun, kHelp, kError };

@@ -2,6 +2,7 @@
 #include "render/render_session.h"
 
 #include "platform/virtual/virtual_platform.h"
+#include "render/flash_report.h"
 #include "render/frame_workers.h"
 #include "render/interrupts.h"
 #include "render/output_file.h"
@@ -34,6 +35,7 @@ struct Session {
     FrameWorkers workers;
     OutputFile raw, y4m, dump;
     FrameFolder png;
+    FlashOutputs flash;
     std::string error;  // the first failure; the run stops at it
     Progress progress;
 };
@@ -111,6 +113,7 @@ bool takeFrameSpectrum(void *user, uint64_t frame, uint32_t, float *out) {
 void presentFrame(void *user, uint64_t frame, const Pixel *pixels) {
     Session &s = sessionOf(user);
     if (stopped(s)) return;
+    if (s.flash.asked) analyseFrame(s.flash.analysis, pixels, frameMilliseconds(s.options, frame));
     if (frame >= s.firstWritten)
         writeFrame(s, pixels);
     else
@@ -124,6 +127,7 @@ ShowPlatform renderPlatform(Session &s) {
     const RenderOptions &o = s.options;
     s.run.seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
     s.run.clock = VirtualClock{o.fpsNum, o.fpsDen};
+    s.run.gentle = o.gentle;
     s.run.user = &s;
     s.run.spectrum = takeFrameSpectrum;
     s.run.present = presentFrame;
@@ -163,6 +167,8 @@ bool openAll(Session &s) {
         const std::string header = y4mHeader(o.fpsNum, o.fpsDen);
         if (!writeOutput(s.y4m, header.data(), header.size(), s.error)) return false;
     }
+    if (!openFlashOutputs(s.flash, o, frameMilliseconds(o, s.firstWritten), inputs, s.error))
+        return false;
     const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
     const FrameFolder *png = o.pngDir.empty() ? nullptr : &s.png;
     if (!startFrameWorkers(s.workers, !o.y4m.empty(), png, threads, s.error)) return false;
@@ -192,11 +198,13 @@ std::string whatWasKept(const std::vector<std::string> &removed,
 // Gives the finished outputs their names, the --png folder last, only when every one of them
 // closed cleanly; on any failure, or a signal, removes them all and says what is left.
 bool finishAll(Session &s) {
-    OutputFile *outputs[] = {&s.raw, &s.y4m, &s.dump};
+    OutputFile *outputs[] = {&s.raw, &s.y4m, &s.dump, &s.flash.report, &s.flash.plot};
     stopSpectrumFeed(s.feed);
     if (!stopped(s) && frameWorkersActive(s.workers)) retireDone(s.workers, true, retireSlot, &s);
     stopFrameWorkers(s.workers);
     stopped(s);  // a worker's last failure
+    if (s.flash.asked && !stopped(s))
+        writeFlashOutputs(s.flash, flashHeading(s.options, s.run.seed), s.error);
     for (OutputFile *output : outputs)
         if (output->fd >= 0 && !stopped(s)) closeOutput(*output, s.error);
     for (OutputFile *output : outputs)

@@ -7,6 +7,7 @@
 #include "effect/line_swarm.h"
 #include "font/bitmap_font.h"
 #include "show/frame_passes.h"
+#include "show/gentle_filter.h"
 #include "show/show_platform.h"
 
 #include <cstdint>
@@ -24,6 +25,7 @@ struct ShowBuffers {
     Pixel font[kFontWidth * kFontHeight];  // decoded font picture
     float spectrum[kSpectrumSize];         // latest spectrum read
     float bands[kSpectrumSize];            // smoothed slots 5, 10 and 16
+    GentleFilter gentle;                   // what gentle mode shows instead of the frame
 };
 
 // The process-wide buffers (static storage). resetShowBuffers() zeroes them.

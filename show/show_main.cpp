@@ -51,7 +51,10 @@ int showMain(const ShowPlatform &platform) {
         const int32_t tShow = static_cast<int32_t>(now - showStart);
         audio.channelGetData(audio.user, stream, buffers.spectrum, kAudioDataFft2048);
         renderShowFrame(buffers, font, swarm, tEffect, tShow);
-        presenter.present(presenter.user, buffers.frame);
+        // Gentle mode shows the frame through its filter; the frame itself stays as computed.
+        presenter.present(presenter.user, settings.gentle
+                                              ? gentleFrame(buffers.gentle, buffers.frame, tShow)
+                                              : buffers.frame);
         if (system.escapePressed(system.user)) break;
         if (tShow >= kShowLength) break;
     }

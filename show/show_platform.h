@@ -7,10 +7,12 @@
 
 #include <cstdint>
 
-// The start dialog's two settings.
+// The start dialog's two settings, and gentle mode, which a platform sets from its own options
+// when the dialog is shown (the dialog itself has no box for it).
 struct ShowSettings {
     bool fullscreen = true;  // passed to the presenter's open
     bool sound = true;       // false sets the audio output volume to 0
+    bool gentle = false;     // frames shown through the gentle filter (show/gentle_filter.h)
 };
 
 // Clock, keyboard, start dialog and message box.

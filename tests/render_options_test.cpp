@@ -29,7 +29,8 @@ TEST(RenderOptions, BadOptionsAreRefused) {
         "--from -3;--to;--bogus;--frames 3 --from 1;--from 5 --to 4;--silent --spectrum s.bin;"
         "--y4m -;--raw o --y4m o;--y4m o --dump-spectrum ./o;--dump-spectrum -;"
         "--music m.ogg --silent;--spectrum s.bin --music m.ogg;--from 1e18;--to 1.2.3;--to .;"
-        "--from 140.0001;--from 99999999999999999999;--png d --y4m d/o");
+        "--from 140.0001;--from 99999999999999999999;--png d --y4m d/o;--flash-report -;"
+        "--flash-plot;--flash-report r --flash-plot ./r");
     for (std::string line; std::getline(cases, line, ';');) {
         RenderOptions options;
         std::string error;
@@ -41,7 +42,8 @@ TEST(RenderOptions, BadOptionsAreRefused) {
     std::string error;
     EXPECT_EQ(parse("--seed 1 --silent", options, error), ParseResult::kError);
     EXPECT_NE(error.find("nothing to write"), std::string::npos) << error;
-    for (const char *output : {"--png", "--y4m", "--raw", "--dump-spectrum"}) {
+    for (const char *output :
+         {"--png", "--y4m", "--raw", "--dump-spectrum", "--flash-report", "--flash-plot"}) {
         RenderOptions one;
         EXPECT_EQ(parse(std::string(output) + " x", one, error), ParseResult::kRun)
             << output << ": " << error;
@@ -72,13 +74,14 @@ TEST(RenderOptions, FpsAndFrameTimes) {
 // Every option, the defaults and the exit codes.
 TEST(RenderOptions, HelpListsOptionsDefaultsAndExitCodes) {
     const std::string help = renderHelpText();
-    for (const char *want : {"--seed",   "--fps",       "--frames",
-                             "--from",   "--to",        "--music",
-                             "--silent", "--spectrum",  "--dump-spectrum",
-                             "--png",    "--y4m",       "--raw",
-                             "--help",   "default: 60", "qx-331b_051224.ogg",
-                             "0 ",       "2 ",          "129",
-                             "130",      "131",         "141",
+    for (const char *want : {"--seed",   "--fps",        "--frames",
+                             "--from",   "--to",         "--music",
+                             "--silent", "--spectrum",   "--dump-spectrum",
+                             "--png",    "--y4m",        "--raw",
+                             "--gentle", "--flash-plot", "--flash-report",
+                             "--help",   "default: 60",  "qx-331b_051224.ogg",
+                             "0 ",       "2 ",           "129",
+                             "130",      "131",          "141",
                              "143",      "DIR.part"})
         EXPECT_NE(help.find(want), std::string::npos) << want << " not in the help";
 }

@@ -1,6 +1,8 @@
-// glaxen-render: its frames against the show's own main routine, determinism, the text's first
-// frame, its inputs and outputs: bad ones, outputs that are inputs, links, the --png folder, long
-// names, a full disk, and the exact pixels of its PNGs and y4m planes.
+// glaxen-render: its frames against the show's own main routine, gentle mode and the flash
+// report, determinism, the text's first frame, its inputs and outputs: bad ones, outputs that
+// are inputs, links, the --png folder, long names, a full disk, and the exact pixels of its PNGs
+// and y4m planes.
+#include "render/flash_report.h"
 #include "render/output_file.h"
 #include "render/png_encoder.h"
 #include "render/render_session.h"
@@ -8,7 +10,9 @@
 
 #include "fake_platform.h"
 #include "show/frame_passes.h"
+#include "show/gentle_filter.h"
 #include "show/show_main.h"
+#include "show/virtual_clock.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -22,6 +26,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -122,6 +127,51 @@ TEST(Render, RawFramesEqualTheMainRoutineOverTheSameClock) {
     showMain(fake.platform());
     ASSERT_EQ(presented.size(), 5u);
     for (size_t k = 0; k < 5; ++k) EXPECT_TRUE(rawFrame(raw, k) == presented[k]) << "frame " << k;
+}
+
+// --gentle writes the show's frames through gentle mode's filter; the flash report and plot are
+// the analysis of the frames written.
+TEST(Render, GentleFramesAndTheirFlashReport) {
+    Scratch scratch;
+    const std::string run = "--seed 1 --silent --fps 20 --frames 25 --raw @";
+    ASSERT_EQ(render(run + "show.raw", scratch), 0);
+    ASSERT_EQ(
+        render(run + "gentle.raw --gentle --flash-report @r.txt --flash-plot @p.png", scratch), 0);
+    const std::vector<char> show = bytesOf(scratch / "show.raw"),
+                            gentle = bytesOf(scratch / "gentle.raw");
+    ASSERT_EQ(gentle.size(), 25 * kFrameBytes);
+    const auto filter = std::make_unique<GentleFilter>();
+    FlashAnalysis analysis;
+    startFlashAnalysis(analysis, 0);
+    for (size_t k = 0; k < 25; ++k) {
+        const std::vector<Pixel> frame = rawFrame(show, k);
+        const int32_t ms = int32_t(frameMilliseconds(k, 20, 1));
+        const Pixel *shown = gentleFrame(*filter, frame.data(), ms);
+        ASSERT_TRUE(rawFrame(gentle, k) == std::vector<Pixel>(shown, shown + kScreenPixels))
+            << "frame " << k;
+        analyseFrame(analysis, shown, uint32_t(ms));
+    }
+    finishFlashAnalysis(analysis);
+    RenderOptions options;
+    std::string error;
+    const char *args[] = {"glaxen-render", "--silent", "--fps", "20", "--gentle", "--raw", "-"};
+    ASSERT_EQ(parseRenderOptions(7, args, options, error), ParseResult::kRun) << error;
+    const std::string want = flashReportText(analysis.seconds, flashHeading(options, 1));
+    const std::vector<char> report = bytesOf(scratch / "r.txt");
+    EXPECT_EQ(std::string(report.begin(), report.end()), want);
+    std::vector<Pixel> plot(kScreenPixels);
+    drawFlashPlot(analysis.seconds, plot.data());
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (scratch / "p.png").c_str()))
+        << image.message;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
+    ASSERT_EQ(rgb.size(), 3u * kScreenPixels);
+    for (int i = 0; i < kScreenPixels; ++i)
+        ASSERT_EQ(Pixel(rgb[3 * i]) << 16 | Pixel(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2], plot[i])
+            << "plot pixel " << i;
 }
 
 TEST(Render, SameSeedGivesTheSameBytes) {

@@ -1,5 +1,5 @@
 // The show's main routine over a scripted platform: start-up order, exit codes, the frame loop's
-// passes, the text and the two ways the loop ends.
+// passes, the text, gentle mode and the two ways the loop ends.
 #include "show/show_main.h"
 
 #include "fake_platform.h"
@@ -161,6 +161,24 @@ TEST(ShowMain, TextAppearsAfter91Seconds) {
                 << "no glyph marker at x " << x << " in frame " << frame;
         }
     }
+}
+
+// Gentle mode presents its filter's picture, and the show's own frames stay what they are.
+TEST(ShowMain, GentleModePresentsTheFilteredFrameAndLeavesTheFrameAlone) {
+    std::vector<std::vector<Pixel>> frames[2];
+    for (const bool gentle : {false, true}) {
+        FakePlatform fake;
+        fake.dialogSettings.gentle = gentle;
+        fake.clock = {0, 0, 16, 33, 140000};
+        fake.onPresent = [&](const Pixel *shown) {
+            const ShowBuffers &b = showBuffers();
+            EXPECT_EQ(shown, gentle ? b.gentle.shown : b.frame) << "gentle " << gentle;
+            frames[gentle].emplace_back(b.frame, b.frame + kScreenPixels);
+        };
+        showMain(fake.platform());
+    }
+    EXPECT_EQ(frames[0].size(), 3u);
+    EXPECT_TRUE(frames[0] == frames[1]) << "gentle mode changed the show's frames";
 }
 
 // Every run starts from zeroed buffers, whatever the previous run left.

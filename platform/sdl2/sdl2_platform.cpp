@@ -166,6 +166,7 @@ ShowPlatform sdl2ShowPlatform(Sdl2Platform &platform) {
     show.system.milliseconds = sdl2Milliseconds;
     show.system.escapePressed = [](void *user) { return sdl2EscapePressed(platformOf(user)); };
     show.system.startDialog = [](void *user, ShowSettings *settings) {
+        settings->gentle = platformOf(user).gentle;
         return sdl2StartDialog(platformOf(user), settings);
     };
     show.system.messageBox = sdl2MessageBox;

@@ -31,6 +31,7 @@ struct Sdl2Platform {
     bool escapeLatched = false;      // Escape went down since the last poll
     bool quitRequested = false;      // SDL asked to quit (a signal, or the last window closed)
     bool noDisplayReported = false;  // the "no display" line was printed
+    bool gentle = false;             // the show in gentle mode (glaxen --gentle)
 };
 
 // Starts SDL's event and timer parts, names the window class, and readies what SDL leaves to

@@ -26,8 +26,9 @@ ShowPlatform virtualShowPlatform(VirtualPlatform &platform) {
         const VirtualPlatform &v = platformOf(u);
         return (v.stopped && v.stopped(v.user)) || v.clock.frame >= v.lastFrame;
     };
-    p.system.startDialog = [](void *, ShowSettings *settings) {
+    p.system.startDialog = [](void *u, ShowSettings *settings) {
         settings->fullscreen = false;
+        settings->gentle = platformOf(u).gentle;
         return 1;
     };
     p.presenter.open = [](void *u, const char *title, int width, int height, bool fullscreen) {

@@ -52,8 +52,11 @@ ShowPlatform webShowPlatform(WebPlatform &platform) {
     show.system.escapePressed = [](void *user) {
         return browserTakeEscape() || platformOf(user).presenter.quitRequested;
     };
+    // Gentle mode as the page's choice stands when the show starts.
     show.system.startDialog = [](void *user, ShowSettings *settings) {
-        return webStartDialog(platformOf(user), settings);
+        const int started = webStartDialog(platformOf(user), settings);
+        settings->gentle = webGentleChosen();
+        return started;
     };
     show.system.messageBox = [](void *, const char *text, const char *caption) {
         std::fprintf(stderr, "%s: %s\n", caption, text);

@@ -25,6 +25,7 @@ struct WebDisplay {
 };
 
 // The test mode, from the page's address: ?test&seed=N&spectrum=FILE|silent&fps=N&capture=K,...
+// and &gentle for gentle mode.
 // The virtual platform on the page's presenter, no waits for animation frames; the canvas
 // pixels of the frames listed are kept for the test, and the show ends after the last of them.
 struct WebTestMode {
@@ -65,3 +66,6 @@ bool webTestModeInit(WebTestMode &test);
 
 // The main routine's services in the test mode, over the page's presenter (web_test_mode.cpp).
 ShowPlatform webTestPlatform(WebPlatform &platform, const ShowPresenter &presenter);
+
+// True when the page asks for gentle mode, at the moment of asking (web_gentle.cpp).
+bool webGentleChosen();

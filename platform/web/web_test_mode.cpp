@@ -45,6 +45,7 @@ bool webTestModeInit(WebTestMode &test) {
     char value[256];
     if (!browserParameter("test", value, sizeof value)) return true;
     test.on = true;
+    test.run.gentle = browserParameter("gentle", value, sizeof value);
     uint64_t number = 0;
     if (!browserParameter("seed", value, sizeof value) || !parseNumber(value, number) ||
         number > UINT32_MAX)

@@ -43,6 +43,7 @@ ShowPlatform win32ShowPlatform(Win32Platform &platform) {
     };
     show.system.escapePressed = [](void *user) { return win32EscapePressed(platformOf(user)); };
     show.system.startDialog = [](void *user, ShowSettings *settings) {
+        settings->gentle = platformOf(user).gentle;
         return win32StartDialog(platformOf(user), settings);
     };
     show.system.messageBox = [](void *user, const char *text, const char *caption) {

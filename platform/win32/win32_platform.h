@@ -44,6 +44,7 @@ struct Win32Platform {
     bool wasInFront = false;                 // the show's window was in front at the last poll
     bool escapeHeldElsewhere = false;        // Escape, held, went down before the show was in front
     bool timerPeriodSet = false;             // timeBeginPeriod(1) took, for quit to end it
+    bool gentle = false;                     // the show in gentle mode (glaxen.exe /gentle)
 };
 
 // Makes platform the one the window and dialog procedures serve, asks for the multimedia

@@ -13,13 +13,14 @@ source "$(dirname "$0")/e2e_lib.sh"
 
 # ---------------------------------------------------------------- the show under SDL
 
-show_env=()  # what the show's environment is told besides, as env's arguments
+show_env=()   # what the show's environment is told besides, as env's arguments
+show_args=()  # the show's command line
 
 # Starts the show in its own folder (with the music when asked) and the dummy audio driver.
 start_show() {
     mkdir -p "$work/run"
     [ "${1:-}" = music ] && cp "$music" "$work/run/"
-    (cd "$work/run" && exec env "${show_env[@]}" SDL_AUDIODRIVER="${AUDIO_DRIVER:-dummy}" "$glaxen") \
+    (cd "$work/run" && exec env "${show_env[@]}" SDL_AUDIODRIVER="${AUDIO_DRIVER:-dummy}" "$glaxen" "${show_args[@]}") \
         >"$work/app.log" 2>&1 &
     app_pid=$!
 }
@@ -395,6 +396,31 @@ wayland_without_seat() {
         grep -q "Wayland display has no wl_seat" "$work/app.log"
     term_ends_it
     echo "ok: $(show_lines)"
+}
+
+# Gentle mode: an unknown option is refused before anything opens; --gentle shows the picture
+# (the screenshot "show" is the one to look at), whose pixels change colour fewer than eight
+# times in any second, where the default show's change with every frame. The show keeps its
+# pace on its own clock: on a loaded machine its frames reach the screen unevenly, and a few
+# pixels may seem to change faster than they do.
+gentle() {
+    start_display 1024x768x24 wm
+    show_args=(--gentel)
+    start_show
+    wait_exit 15
+    [ "$exit_code" = 2 ] || fail "an unknown option gave exit code $exit_code"
+    grep -q "unknown option '--gentel'" "$work/app.log" || fail "no word of the unknown option"
+    show_args=(--gentle)
+    start_to_show
+    expect_picture "gentle: "
+    local line
+    line=$("$tools/pixel_changes" $((fx + fw / 4)) $((fy + fh / 4)) $((fw / 2)) $((fh / 2)) 3) ||
+        fail "pixel_changes: $line"
+    eval "${line// / ; }"
+    holds "$over" "<" 0.1 || fail "$over of the pixels changed eight times within a second"
+    escape_ends_it
+    echo "ok: --gentel refused with 2; --gentle: picture (lit=$lit), $over of the pixels changed" \
+        "eight times within a second ($grabs grabs)"
 }
 
 "$scenario"

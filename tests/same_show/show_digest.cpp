@@ -1,19 +1,22 @@
 // show_digest: runs the show's main routine on the virtual platform, with one seed and a
-// scripted spectrum, and prints a digest of every frame it presents: the same program built for
-// each platform must print the same lines. With --write-spectrum it writes the script instead.
-// Usage: show_digest --write-spectrum FILE FRAMES
+// scripted spectrum, and prints a digest of every frame it presents and of the frame as gentle
+// mode shows it: the same program built for each platform must print the same lines. With
+// --write-spectrum it writes the script instead. Usage: show_digest --write-spectrum FILE FRAMES
 //        show_digest SEED SPECTRUM_FILE FPS FRAMES
 // The spectrum file holds kSpectrumSize floats a frame (glaxen-render's --spectrum format);
 // past its end the reads fail and leave the spectrum as it was, as after the music's end.
 #include "audio/spectrum_sources.h"
 #include "platform/virtual/virtual_platform.h"
 #include "show/frame_passes.h"
+#include "show/gentle_filter.h"
 #include "show/show_main.h"
+#include "show/virtual_clock.h"
 
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -42,6 +45,13 @@ uint64_t digest(const Pixel *frame) {
     return h;
 }
 
+// What the run reads and keeps: the spectra, and gentle mode's filter over the frames.
+struct Digests {
+    SpectrumSource spectra;
+    GentleFilter gentle;
+    uint32_t fps = 0;
+};
+
 // Writes frames spectra of the script.
 int writeSpectra(const char *path, uint64_t frames) {
     FILE *out = std::fopen(path, "wb");
@@ -59,11 +69,11 @@ int writeSpectra(const char *path, uint64_t frames) {
 int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-spectrum")
         return writeSpectra(argv[2], std::strtoull(argv[3], nullptr, 10));
-    SpectrumSource spectra;
+    const auto digests = std::make_unique<Digests>();
     std::string error;
     const uint64_t frames = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 0;
-    const uint32_t fps = argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0;
-    if (frames == 0 || fps == 0 || !openSpectrumFile(spectra, argv[2], error)) {
+    digests->fps = argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0;
+    if (frames == 0 || digests->fps == 0 || !openSpectrumFile(digests->spectra, argv[2], error)) {
         std::fprintf(stderr,
                      "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
                      "       show_digest --write-spectrum FILE FRAMES\n%s\n",
@@ -72,16 +82,19 @@ int main(int argc, char **argv) {
     }
     VirtualPlatform run;
     run.seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
-    run.clock.fpsNum = fps;
+    run.clock.fpsNum = digests->fps;
     run.lastFrame = frames - 1;
-    run.user = &spectra;
+    run.user = digests.get();
     run.spectrum = [](void *user, uint64_t frame, uint32_t ms, float *out) {
-        return readSpectrum(*static_cast<SpectrumSource *>(user), frame, ms, out);
+        return readSpectrum(static_cast<Digests *>(user)->spectra, frame, ms, out);
     };
-    run.present = [](void *, uint64_t frame, const Pixel *pixels) {
-        std::printf("%" PRIu64 " %016" PRIx64 "\n", frame, digest(pixels));
+    run.present = [](void *user, uint64_t frame, const Pixel *pixels) {
+        Digests &d = *static_cast<Digests *>(user);
+        const int32_t ms = int32_t(frameMilliseconds(frame, d.fps, 1));
+        std::printf("%" PRIu64 " %016" PRIx64 " %016" PRIx64 "\n", frame, digest(pixels),
+                    digest(gentleFrame(d.gentle, pixels, ms)));
     };
     const int code = showMain(virtualShowPlatform(run));
-    closeSpectrumSource(spectra);
+    closeSpectrumSource(digests->spectra);
     return code;
 }

@@ -1,7 +1,8 @@
 // The page computes the very frames glaxen-render computes: in the page's test mode (seed,
 // virtual clock at 60 fps, no waits), the canvas pixels of frames 0, 300, 5460 and 5461 (the
 // last frame without the text and the first with it) equal glaxen-render's --raw frames for
-// the same seed, silent and with a scripted spectrum, bit for bit but bits 31-24.
+// the same seed, silent and with a scripted spectrum, and in gentle mode (the page's &gentle,
+// glaxen-render's --gentle), bit for bit but bits 31-24.
 import { launch, native, openPage, serve, site, waitUntil } from './web_lib.mjs';
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
@@ -83,6 +84,7 @@ function firstDifference(rgba, words) {
 for (const [name, pageSpectrum, renderOptions] of [
   ['silent', 'silent', ['--silent']],
   ['scripted spectrum', 'spectra', ['--spectrum', path.join(work, 'spectra')]],
+  ['gentle mode', 'spectra&gentle', ['--gentle', '--spectrum', path.join(work, 'spectra')]],
 ]) {
   test(`the page's frames are glaxen-render's: ${name}`, async () => {
     const got = await pageFrames(pageSpectrum);
