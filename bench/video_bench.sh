@@ -28,4 +28,5 @@ for preset in "$@"; do
             -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')
     echo "$preset: psnr ${psnr} dB, $((bytes / 1000000)) MB, ${seconds} s," \
         "load $(cut -d' ' -f1-3 /proc/loadavg)"
+    rm "$video"  # gigabytes each
 done
