@@ -92,11 +92,11 @@ bench: deps-test
 	$(RELEASE)/bench/audio/audio_latency
 	bench/render_speed.sh $(RELEASE)/run/glaxen-render
 
-# The README's video table: each candidate command over the whole show, encoded, timed, sized
-# and compared with the rendered frames (slow: minutes per candidate).
+# The README's video presets: each over the whole show, rendered, encoded, timed, sized
+# and compared with the rendered frames (slow: minutes per preset).
 bench-video: deps-test
 	$(MAKE) release TESTS=OFF
-	bench/video_candidates.sh $(RELEASE)/run/glaxen-render
+	bench/video_bench.sh $(RELEASE)/run/glaxen-render
 
 # The Debian package: installed under /usr, its dependencies read off the binaries.
 package: deps-test
