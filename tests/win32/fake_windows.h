@@ -1,7 +1,8 @@
 // Recording fakes of what the Windows platform calls: the Win32 functions of its table and the
 // DirectDraw objects behind "DirectDrawCreate". The display is scripted (which modes it takes,
-// its pixel format and pitch, which call fails); every call is one line of a log, with the
-// arguments the tests check. Needs: windows.h, ddraw.h.
+// its pixel format and pitch, which call fails) and refuses records of the wrong size, as
+// Windows does; the calls whose arguments the tests check are lines of a log. Needs: windows.h,
+// ddraw.h.
 #pragma once
 
 #include "platform/win32/win32_api.h"
@@ -9,6 +10,7 @@
 #include <ddraw.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +24,7 @@ struct FakeSurfaceMemory {
     std::string name;
     LONG pitch = 0;
     std::vector<uint8_t> memory;
-    bool lost = false;
+    bool lost = false, locked = false;
 };
 
 // One scripted display and what was done to it.
@@ -35,9 +37,6 @@ struct FakeWindows {
     bool videoMemory = true;                      // video-memory surfaces can be made
     std::vector<std::string> failing;             // calls, by name, that fail
     std::vector<SHORT> escapeStates;              // GetAsyncKeyState's answers; then 0
-    std::vector<UINT> messages;                   // what PeekMessageA hands out, in order
-    RECT client = {0, 0, 800, 600};               // the window's client area
-    POINT clientOrigin = {30, 40};                // where it sits on the screen
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
     UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
@@ -49,11 +48,9 @@ struct FakeWindows {
     std::vector<std::shared_ptr<void>> objects;  // the DirectDraw objects made, owned here
     const void *clipper = nullptr;
     FakeSurfaceMemory *primary = nullptr, *back = nullptr, *offscreen = nullptr;
-    WNDPROC windowProc = nullptr;  // from the registered class
-    int cursorCounter = 0;         // ShowCursor's counter
-    bool dialogEnded = false;
-    INT_PTR dialogResult = 0;
-    DWORD now = 0;  // timeGetTime: only Sleep moves it
+    WNDPROC windowProc = nullptr;        // from the registered class
+    std::optional<INT_PTR> dialogEnded;  // EndDialog's result
+    DWORD now = 0;                       // timeGetTime: only Sleep moves it
 
     bool fails(const std::string &call) const;
     int count(const std::string &prefix) const;  // calls that start with prefix
