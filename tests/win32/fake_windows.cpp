@@ -46,10 +46,8 @@ const HCURSOR kArrow = reinterpret_cast<HCURSOR>(0x55);
 
 // ---------------------------------------------------------------- DirectDraw
 
-// A surface, and the primary's back buffer when it has one.
-struct FakeSurface : IDirectDrawSurface, FakeSurfaceMemory {
-    FakeSurface *attached = nullptr;
-};
+// A surface, and the one a method is called on.
+struct FakeSurface : IDirectDrawSurface, FakeSurfaceMemory {};
 FakeSurface &self(IDirectDrawSurface *s) {
     return *static_cast<FakeSurface *>(s);
 }
@@ -74,9 +72,9 @@ IDirectDrawSurfaceVtbl surfaceMethods = [] {
     m.GetAttachedSurface = [](IDirectDrawSurface *s, LPDDSCAPS caps, LPDIRECTDRAWSURFACE *back)
                                STDMETHODCALLTYPE -> HRESULT {
         if (fails("GetAttachedSurface") || caps->dwCaps != DDSCAPS_BACKBUFFER ||
-            self(s).attached == nullptr)
+            &self(s) != fake().primary || !fake().back)
             return DDERR_NOTFOUND;
-        *back = self(s).attached;
+        *back = static_cast<FakeSurface *>(fake().back);
         return DD_OK;
     };
     m.GetPixelFormat = [](IDirectDrawSurface *, LPDDPIXELFORMAT f) STDMETHODCALLTYPE -> HRESULT {
@@ -155,12 +153,9 @@ IDirectDrawVtbl directDrawMethods = [] {
     };
     m.CreateSurface = [](IDirectDraw *, LPDDSURFACEDESC d, LPDIRECTDRAWSURFACE *surface,
                          IUnknown *outer) STDMETHODCALLTYPE -> HRESULT {
-        std::string line =
-            "CreateSurface(flags " + hex(d->dwFlags) + ", caps " + hex(d->ddsCaps.dwCaps);
-        if (d->dwFlags & DDSD_BACKBUFFERCOUNT)
-            line += ", back buffers " + num(d->dwBackBufferCount);
-        if (d->dwFlags & DDSD_WIDTH) line += ", " + num(d->dwWidth) + "x" + num(d->dwHeight);
-        logged(line + ")");
+        logged("CreateSurface(flags " + hex(d->dwFlags) + ", caps " + hex(d->ddsCaps.dwCaps) +
+               ", back buffers " + num(d->dwBackBufferCount) + ", " + num(d->dwWidth) + " x " +
+               num(d->dwHeight) + ")");
         FakeWindows &f = fake();
         if (outer || d->dwSize != sizeof *d || fails("CreateSurface") ||
             ((d->ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) && !f.videoMemory))
@@ -169,8 +164,7 @@ IDirectDrawVtbl directDrawMethods = [] {
         FakeSurface *s = primary ? madeSurface("primary", 0, 0)
                                  : madeSurface("offscreen", f.pitch, int(d->dwHeight));
         (primary ? f.primary : f.offscreen) = s;
-        if (d->ddsCaps.dwCaps & DDSCAPS_FLIP)
-            f.back = s->attached = madeSurface("back", f.pitch, 480);
+        if (d->ddsCaps.dwCaps & DDSCAPS_FLIP) f.back = madeSurface("back", f.pitch, 480);
         *surface = s;
         return DD_OK;
     };
@@ -197,14 +191,6 @@ HRESULT WINAPI directDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *
 
 // ---------------------------------------------------------------- Win32
 
-// Takes the first of a scripted queue, or empty when it has run out.
-template <typename T> T takeFirst(std::vector<T> &queue, T empty) {
-    if (queue.empty()) return empty;
-    const T first = queue.front();
-    queue.erase(queue.begin());
-    return first;
-}
-
 // The scripted folder or path, as Windows gives it: its length, or the size asked for when it
 // does not fit.
 DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
@@ -216,7 +202,8 @@ DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
 
 }  // namespace
 
-// The Win32 table: rectangles' arithmetic is Windows' own; the thread has no messages.
+// The Win32 table: rectangles' arithmetic is Windows' own; the thread has no messages and no
+// test reads the dialog's boxes (a null, as for DirectDraw, fails the test when called).
 const Win32Api &fakeWin32Api() {
     static const Win32Api api = {
         .getModuleHandleA = [](LPCSTR name)
@@ -290,7 +277,11 @@ const Win32Api &fakeWin32Api() {
         .translateMessage = nullptr,
         .dispatchMessageA = nullptr,
         .getAsyncKeyState = [](int key) WINAPI -> SHORT {
-            return key == VK_ESCAPE ? takeFirst(fake().escapeStates, SHORT(0)) : SHORT(0);
+            std::deque<SHORT> &states = fake().escapeStates;
+            if (key != VK_ESCAPE || states.empty()) return 0;
+            const SHORT state = states.front();
+            states.pop_front();
+            return state;
         },
         .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
         .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
@@ -318,7 +309,7 @@ const Win32Api &fakeWin32Api() {
         .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
             return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
         },
-        .isDlgButtonChecked = [](HWND, int) WINAPI -> UINT { return fake().boxState; },
+        .isDlgButtonChecked = nullptr,
         .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
             fake().dialogEnded = result;
             return logged("EndDialog(" + num(result) + ")", TRUE);

@@ -9,6 +9,7 @@
 
 #include <ddraw.h>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,9 +37,8 @@ struct FakeWindows {
     LONG pitch = 2560;                            // of the back buffer and the offscreen surface
     bool videoMemory = true;                      // video-memory surfaces can be made
     std::vector<std::string> failing;             // calls, by name, that fail
-    std::vector<SHORT> escapeStates;              // GetAsyncKeyState's answers; then 0
+    std::deque<SHORT> escapeStates;               // GetAsyncKeyState's answers; then 0
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
-    UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
     HWND foreground = fakeWindow();               // GetForegroundWindow's answer
     std::string workingFolder = "C:\\show";       // GetCurrentDirectoryA's answer

@@ -50,11 +50,6 @@ struct Display : testing::Test {
     LRESULT message(UINT message, WPARAM wParam) {
         return fakeWindows()->windowProc(fakeWindow(), message, wParam, 0);
     }
-    // The calls logged since mark.
-    static std::vector<std::string> since(size_t mark) {
-        const std::vector<std::string> &calls = fakeWindows()->calls;
-        return {calls.begin() + ptrdiff_t(mark), calls.end()};
-    }
 };
 
 // A windowed frame's blit onto the client area in screen coordinates, from the frame's rectangle.
@@ -70,30 +65,27 @@ const std::string kBlit =
 // (in system memory when there is no video memory); a window is sized for its client area and
 // gets an offscreen surface and a clipper bound to it and to the primary.
 TEST_F(Display, OpenMakesEachModesObjects) {
-    const std::string chain = "CreateSurface(flags 0x21, caps 0x4218, back buffers 1)";
+    const std::string chain = "CreateSurface(flags 0x21, caps 0x4218, back buffers 1, 0 x 0)";
+    const std::vector<std::string> fullscreen = {
+        "CreateWindowExA(glaxen,'',0x90000000,0,0,640,480,instance)",
+        "SetCooperativeLevel(window,17)", "ShowCursor(0)", chain};
+    const std::vector<std::string> systemMemory = {
+        chain, "CreateSurface(flags 0x21, caps 0x218, back buffers 1, 0 x 0)"};
+    const std::vector<std::string> windowed = {
+        "AdjustWindowRect(style 0xcf0000, menu 0)",
+        "CreateWindowExA(glaxen,'',0x10cf0000,0,0,656,519,instance)",
+        "SetCooperativeLevel(window,8)",
+        "CreateSurface(flags 0x1, caps 0x200, back buffers 0, 0 x 0)",
+        "CreateSurface(flags 0x7, caps 0x40, back buffers 0, 640 x 480)",
+        "clipper.SetHWnd(0,window)",
+        "primary.SetClipper(clipper)"};
     const struct {
         const char *name;
         bool fullscreen, videoMemory;
-        std::vector<std::string> want;
-    } cases[] = {
-        {"full screen",
-         true,
-         true,
-         {"CreateWindowExA(glaxen,'',0x90000000,0,0,640,480,instance)",
-          "SetCooperativeLevel(window,17)", "ShowCursor(0)", chain}},
-        {"full screen, no video memory",
-         true,
-         false,
-         {chain, "CreateSurface(flags 0x21, caps 0x218, back buffers 1)"}},
-        {"windowed",
-         false,
-         true,
-         {"AdjustWindowRect(style 0xcf0000, menu 0)",
-          "CreateWindowExA(glaxen,'',0x10cf0000,0,0,656,519,instance)",
-          "SetCooperativeLevel(window,8)", "CreateSurface(flags 0x1, caps 0x200)",
-          "CreateSurface(flags 0x7, caps 0x40, 640x480)", "clipper.SetHWnd(0,window)",
-          "primary.SetClipper(clipper)"}},
-    };
+        const std::vector<std::string> &want;
+    } cases[] = {{"full screen", true, true, fullscreen},
+                 {"full screen, no video memory", true, false, systemMemory},
+                 {"windowed", false, true, windowed}};
     for (const auto &c : cases) {
         FakeWindows f;
         f.videoMemory = c.videoMemory;
@@ -183,11 +175,11 @@ TEST_F(Display, OpenFailuresAndClose) {
         FramePresenter &p = over(f);
         EXPECT_EQ(open(c.fullscreen), c.wantOpen) << c.name;
         present();
-        const size_t mark = f.calls.size();
+        f.calls.clear();
         presenterClose(p);
         std::vector<std::string> want = c.wantReleased;
         want.insert(want.end(), {"UnregisterClassA(glaxen,instance)", "ShowCursor(1)"});
-        EXPECT_EQ(since(mark), want) << c.name;
+        EXPECT_EQ(f.calls, want) << c.name;
     }
 }
 
@@ -235,9 +227,9 @@ TEST_F(Display, WindowedPresentAndTheWindowProcedure) {
         {"any other", WM_SIZE, 0, 0x5EF, {"DefWindowProcA(window,0x5,0x0)"}},
     };
     for (const auto &c : cases) {
-        const size_t mark = fake.calls.size();
+        fake.calls.clear();
         EXPECT_EQ(message(c.message, c.wParam), c.want) << c.name;
-        EXPECT_EQ(since(mark), c.wantCalls) << c.name;
+        EXPECT_EQ(fake.calls, c.wantCalls) << c.name;
     }
 }
 
