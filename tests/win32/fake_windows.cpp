@@ -13,8 +13,9 @@ namespace {
 FakeWindows &fake() {
     return *fakeWindows();
 }
+// Whether the script makes the call fail.
 bool fails(const char *call) {
-    return fake().fails(call);
+    return std::ranges::count(fake().failing, call) > 0;
 }
 // Logs the line and gives the answer.
 template <typename T = int> T logged(const std::string &line, T answer = 0) {
@@ -133,9 +134,8 @@ template <typename T, typename Methods> T *made(Methods &methods) {
 // A surface of pitch x height bytes, 0xEE until written.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
     FakeSurface *s = made<FakeSurface>(surfaceMethods);
-    s->name = name;
-    s->pitch = pitch;
-    s->memory.assign(size_t(pitch) * height, 0xEE);
+    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch,
+                                            std::vector<uint8_t>(pitch * height, 0xEE)};
     return s;
 }
 
@@ -175,8 +175,7 @@ IDirectDrawVtbl directDrawMethods = [] {
     };
     // Takes the scripted depths only.
     m.SetDisplayMode = [](IDirectDraw *, DWORD, DWORD, DWORD bits) STDMETHODCALLTYPE -> HRESULT {
-        const std::vector<DWORD> &modes = fake().modes;
-        const bool taken = std::count(modes.begin(), modes.end(), bits) > 0;
+        const bool taken = std::ranges::count(fake().modes, bits) > 0;
         return taken && !fails("SetDisplayMode") ? DD_OK : DDERR_UNSUPPORTED;
     };
     return m;
@@ -341,10 +340,6 @@ const Win32Api &fakeWin32Api() {
 }
 
 // ---------------------------------------------------------------- the log and the script
-
-bool FakeWindows::fails(const std::string &call) const {
-    return std::count(failing.begin(), failing.end(), call) > 0;
-}
 
 int FakeWindows::count(const std::string &prefix) const {
     return int(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {

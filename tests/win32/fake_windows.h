@@ -52,7 +52,6 @@ struct FakeWindows {
     std::optional<INT_PTR> dialogEnded;  // EndDialog's result
     DWORD now = 0;                       // timeGetTime: only Sleep moves it
 
-    bool fails(const std::string &call) const;
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
