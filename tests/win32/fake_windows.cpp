@@ -1,4 +1,7 @@
-// The recording fakes of the Windows platform's calls (see fake_windows.h).
+// The recording fakes of the Windows platform's calls (see fake_windows.h). DirectDraw's
+// interfaces are taken here as C tables of functions: the fakes fill in only the methods the
+// display calls, and a call to any other (a null) fails the test.
+#define CINTERFACE
 #include "tests/win32/fake_windows.h"
 
 #include <algorithm>
@@ -6,16 +9,17 @@
 
 namespace {
 
-// The fake the calls record into, and one line of its log.
+// The fake the calls record into.
 FakeWindows &fake() {
     return *fakeWindows();
 }
-void log(const std::string &line) {
-    fake().calls.push_back(line);
+// Whether the script makes the call fail.
+bool fails(const char *call) {
+    return std::ranges::count(fake().failing, call) > 0;
 }
 // Logs the line and gives the answer.
-template <typename T> T logged(const std::string &line, T answer) {
-    log(line);
+template <typename T = int> T logged(const std::string &line, T answer = 0) {
+    fake().calls.push_back(line);
     return answer;
 }
 // Numbers as the log writes them: decimal, or hexadecimal for flags.
@@ -27,7 +31,6 @@ std::string hex(unsigned long long value) {
     std::snprintf(text, sizeof text, "0x%llx", value);
     return text;
 }
-
 // Names for the handles a test knows, hexadecimal for any other.
 std::string nameOf(const void *handle) {
     if (handle == nullptr) return "null";
@@ -35,229 +38,308 @@ std::string nameOf(const void *handle) {
     if (handle == fakeInstance()) return "instance";
     return hex(reinterpret_cast<uintptr_t>(handle));
 }
-
 // A rectangle as left,top,right,bottom.
 std::string rectText(const RECT *r) {
-    return r == nullptr
-               ? "null"
-               : num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
-}
-
-// What a method the code under test must not call answers.
-HRESULT notCalledOn(const std::string &object, const char *method) {
-    return logged("unexpected " + object + "." + method, E_NOTIMPL);
+    return num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
 }
 
 const HCURSOR kArrow = reinterpret_cast<HCURSOR>(0x55);
 
-}  // namespace
-
-// A method the code under test must not call: logged as "unexpected <object>.<method>".
-#define FAKE_NOT_CALLED(method, ...)                                                               \
-    HRESULT STDMETHODCALLTYPE method(__VA_ARGS__) override {                                       \
-        return notCalled(#method);                                                                 \
-    }
-
 // ---------------------------------------------------------------- DirectDraw
 
-struct FakeSurface : IDirectDrawSurface, FakeSurfaceMemory {
-    FakeSurface *attached = nullptr;  // the primary's back buffer
-    HRESULT notCalled(const char *method) { return notCalledOn(name, method); }
-    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
-    ULONG STDMETHODCALLTYPE Release() override { return logged(name + ".Release", 0); }
-    HRESULT STDMETHODCALLTYPE Blt(LPRECT to, LPDIRECTDRAWSURFACE from, LPRECT fromRect, DWORD flags,
-                                  LPDDBLTFX fx) override {
-        return logged(name + ".Blt(" + rectText(to) + " from " +
-                          static_cast<FakeSurface *>(from)->name + " " + rectText(fromRect) +
-                          ", flags " + hex(flags) + ", " + nameOf(fx) + ")",
-                      DD_OK);
-    }
-    HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE override, DWORD flags) override {
-        return logged(name + ".Flip(" + nameOf(override) + "," + num(flags) + ")", DD_OK);
-    }
-    HRESULT STDMETHODCALLTYPE GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE *s) override {
-        log(name + ".GetAttachedSurface(caps " + hex(caps->dwCaps) + ")");
-        if (fake().fails("GetAttachedSurface") || attached == nullptr) return DDERR_NOTFOUND;
-        *s = attached;
-        return DD_OK;
-    }
-    // The scripted format, given only to a record of the right size.
-    HRESULT STDMETHODCALLTYPE GetPixelFormat(LPDDPIXELFORMAT format) override {
-        log(name + ".GetPixelFormat(size " + num(format->dwSize) + ")");
-        if (format->dwSize != sizeof(DDPIXELFORMAT) || fake().fails("GetPixelFormat"))
-            return DDERR_INVALIDPARAMS;
-        const FakeWindows &f = fake();
-        format->dwFlags = f.formatFlags;
-        format->dwRGBBitCount = f.formatBits;
-        format->dwRBitMask = f.redMask;
-        format->dwGBitMask = f.greenMask;
-        format->dwBBitMask = f.blueMask;
-        return DD_OK;
-    }
-    HRESULT STDMETHODCALLTYPE IsLost() override {
-        return logged(name + ".IsLost", lost ? DDERR_SURFACELOST : DD_OK);
-    }
-    // The whole memory, when asked for the whole surface with a record of the right size.
-    HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD flags,
-                                   HANDLE event) override {
-        log(name + ".Lock(" + rectText(rect) + ", size " + num(desc->dwSize) + ", flags " +
-            num(flags) + ", " + nameOf(event) + ")");
-        if (fake().fails("Lock") || rect != nullptr || desc->dwSize != sizeof(DDSURFACEDESC))
-            return DDERR_GENERIC;
-        desc->lpSurface = memory.data();
-        desc->lPitch = pitch;
-        return DD_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Restore() override {
-        lost = false;
-        return logged(name + ".Restore", DD_OK);
-    }
-    HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER c) override {
-        const char *which = c == fake().clipper ? "clipper" : "other";
-        return logged(name + ".SetClipper(" + which + ")", DD_OK);
-    }
-    HRESULT STDMETHODCALLTYPE Unlock(LPVOID data) override {
-        const char *which = data == memory.data() ? "the locked memory" : "other";
-        return logged(name + ".Unlock(" + which + ")", DD_OK);
-    }
-    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
-    FAKE_NOT_CALLED(AddAttachedSurface, LPDIRECTDRAWSURFACE)
-    FAKE_NOT_CALLED(AddOverlayDirtyRect, LPRECT)
-    FAKE_NOT_CALLED(BltBatch, LPDDBLTBATCH, DWORD, DWORD)
-    FAKE_NOT_CALLED(BltFast, DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD)
-    FAKE_NOT_CALLED(DeleteAttachedSurface, DWORD, LPDIRECTDRAWSURFACE)
-    FAKE_NOT_CALLED(EnumAttachedSurfaces, LPVOID, LPDDENUMSURFACESCALLBACK)
-    FAKE_NOT_CALLED(EnumOverlayZOrders, DWORD, LPVOID, LPDDENUMSURFACESCALLBACK)
-    FAKE_NOT_CALLED(GetBltStatus, DWORD)
-    FAKE_NOT_CALLED(GetCaps, LPDDSCAPS)
-    FAKE_NOT_CALLED(GetClipper, LPDIRECTDRAWCLIPPER *)
-    FAKE_NOT_CALLED(GetColorKey, DWORD, LPDDCOLORKEY)
-    FAKE_NOT_CALLED(GetDC, HDC *)
-    FAKE_NOT_CALLED(GetFlipStatus, DWORD)
-    FAKE_NOT_CALLED(GetOverlayPosition, LPLONG, LPLONG)
-    FAKE_NOT_CALLED(GetPalette, LPDIRECTDRAWPALETTE *)
-    FAKE_NOT_CALLED(GetSurfaceDesc, LPDDSURFACEDESC)
-    FAKE_NOT_CALLED(Initialize, LPDIRECTDRAW, LPDDSURFACEDESC)
-    FAKE_NOT_CALLED(ReleaseDC, HDC)
-    FAKE_NOT_CALLED(SetColorKey, DWORD, LPDDCOLORKEY)
-    FAKE_NOT_CALLED(SetOverlayPosition, LONG, LONG)
-    FAKE_NOT_CALLED(SetPalette, LPDIRECTDRAWPALETTE)
-    FAKE_NOT_CALLED(UpdateOverlay, LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDOVERLAYFX)
-    FAKE_NOT_CALLED(UpdateOverlayDisplay, DWORD)
-    FAKE_NOT_CALLED(UpdateOverlayZOrder, DWORD, LPDIRECTDRAWSURFACE)
-};
+// A surface, and the one a method is called on.
+struct FakeSurface : IDirectDrawSurface, FakeSurfaceMemory {};
+FakeSurface &self(IDirectDrawSurface *s) {
+    return *static_cast<FakeSurface *>(s);
+}
 
-// A new object, owned by the fake.
-template <typename T> T *made() {
+// The surface methods the display calls. Lock gives the whole memory of a surface not locked
+// already, with a record of the right size, when told to wait while it is busy.
+IDirectDrawSurfaceVtbl surfaceMethods = [] {
+    IDirectDrawSurfaceVtbl m = {};
+    m.Release = [](IDirectDrawSurface *s) STDMETHODCALLTYPE -> ULONG {
+        return logged(self(s).name + ".Release", ULONG(0));
+    };
+    m.Blt = [](IDirectDrawSurface *s, LPRECT to, LPDIRECTDRAWSURFACE from, LPRECT fromRect,
+               DWORD flags, LPDDBLTFX fx) STDMETHODCALLTYPE -> HRESULT {
+        return logged(self(s).name + ".Blt(" + rectText(to) + " from " + self(from).name + " " +
+                          rectText(fromRect) + ", flags " + hex(flags) + ", " + nameOf(fx) + ")",
+                      DD_OK);
+    };
+    m.Flip = [](IDirectDrawSurface *s, LPDIRECTDRAWSURFACE other, DWORD flags)
+                 STDMETHODCALLTYPE -> HRESULT {
+        return logged(self(s).name + ".Flip(" + nameOf(other) + "," + num(flags) + ")", DD_OK);
+    };
+    m.GetAttachedSurface = [](IDirectDrawSurface *s, LPDDSCAPS caps, LPDIRECTDRAWSURFACE *back)
+                               STDMETHODCALLTYPE -> HRESULT {
+        if (fails("GetAttachedSurface") || caps->dwCaps != DDSCAPS_BACKBUFFER ||
+            &self(s) != fake().primary || !fake().back)
+            return DDERR_NOTFOUND;
+        *back = static_cast<FakeSurface *>(fake().back);
+        return DD_OK;
+    };
+    m.GetPixelFormat = [](IDirectDrawSurface *, LPDDPIXELFORMAT f) STDMETHODCALLTYPE -> HRESULT {
+        if (f->dwSize != sizeof *f || fails("GetPixelFormat")) return DDERR_INVALIDPARAMS;
+        const FakeWindows &w = fake();
+        f->dwFlags = w.formatFlags, f->dwRGBBitCount = w.formatBits;
+        f->dwRBitMask = w.redMask, f->dwGBitMask = w.greenMask, f->dwBBitMask = w.blueMask;
+        return DD_OK;
+    };
+    m.IsLost = [](IDirectDrawSurface *s) STDMETHODCALLTYPE -> HRESULT {
+        return self(s).lost ? DDERR_SURFACELOST : DD_OK;
+    };
+    m.Lock = [](IDirectDrawSurface *s, LPRECT rect, LPDDSURFACEDESC desc, DWORD flags, HANDLE event)
+                 STDMETHODCALLTYPE -> HRESULT {
+        FakeSurface &surface = self(s);
+        if (fails("Lock") || rect || desc->dwSize != sizeof *desc || flags != DDLOCK_WAIT ||
+            event || surface.locked)
+            return DDERR_GENERIC;
+        surface.locked = true;
+        desc->lpSurface = surface.memory.data();
+        desc->lPitch = surface.pitch;
+        return DD_OK;
+    };
+    m.Restore = [](IDirectDrawSurface *s) STDMETHODCALLTYPE -> HRESULT {
+        self(s).lost = false;
+        return DD_OK;
+    };
+    m.SetClipper = [](IDirectDrawSurface *s, LPDIRECTDRAWCLIPPER c) STDMETHODCALLTYPE -> HRESULT {
+        const char *which = c == fake().clipper ? "clipper" : "other";
+        return logged(self(s).name + ".SetClipper(" + which + ")", DD_OK);
+    };
+    // Unlocks only with the memory the lock gave.
+    m.Unlock = [](IDirectDrawSurface *s, LPVOID data) STDMETHODCALLTYPE -> HRESULT {
+        if (data == self(s).memory.data()) self(s).locked = false;
+        return DD_OK;
+    };
+    return m;
+}();
+
+IDirectDrawClipperVtbl clipperMethods = [] {
+    IDirectDrawClipperVtbl m = {};
+    m.SetHWnd = [](IDirectDrawClipper *, DWORD flags, HWND window) STDMETHODCALLTYPE -> HRESULT {
+        return logged("clipper.SetHWnd(" + num(flags) + "," + nameOf(window) + ")", DD_OK);
+    };
+    return m;
+}();
+
+// A new object with its methods, owned by the fake.
+template <typename T, typename Methods> T *made(Methods &methods) {
     auto object = std::make_shared<T>();
+    object->lpVtbl = &methods;
     fake().objects.push_back(object);
     return object.get();
 }
 
 // A surface of pitch x height bytes, 0xEE until written.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
-    FakeSurface *s = made<FakeSurface>();
-    s->name = name;
-    s->pitch = pitch;
-    s->memory.assign(size_t(pitch) * height, 0xEE);
+    FakeSurface *s = made<FakeSurface>(surfaceMethods);
+    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch,
+                                            std::vector<uint8_t>(pitch * height, 0xEE)};
     return s;
 }
 
-struct FakeClipper : IDirectDrawClipper {
-    HRESULT notCalled(const char *method) { return notCalledOn("clipper", method); }
-    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
-    ULONG STDMETHODCALLTYPE Release() override { return logged("clipper.Release", 0); }
-    HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) override {
-        return logged("clipper.SetHWnd(" + num(flags) + "," + nameOf(window) + ")", DD_OK);
-    }
-    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
-    FAKE_NOT_CALLED(GetClipList, LPRECT, LPRGNDATA, LPDWORD)
-    FAKE_NOT_CALLED(GetHWnd, HWND *)
-    FAKE_NOT_CALLED(Initialize, LPDIRECTDRAW, DWORD)
-    FAKE_NOT_CALLED(IsClipListChanged, WINBOOL *)
-    FAKE_NOT_CALLED(SetClipList, LPRGNDATA, DWORD)
-};
-
-struct FakeDirectDraw : IDirectDraw {
-    HRESULT notCalled(const char *method) { return notCalledOn("DirectDraw", method); }
-    ULONG STDMETHODCALLTYPE AddRef() override { return notCalled("AddRef"); }
-    ULONG STDMETHODCALLTYPE Release() override { return logged("DirectDraw.Release", 0); }
-    HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER *clipper,
-                                            IUnknown *outer) override {
-        log("CreateClipper(" + num(flags) + "," + nameOf(outer) + ")");
-        if (fake().fails("CreateClipper")) return DDERR_GENERIC;
-        *clipper = made<FakeClipper>();
-        fake().clipper = *clipper;
+// The DirectDraw methods the display calls. A primary is made with its back buffer when it is
+// a flip chain; anything else is an offscreen surface. Nothing is made for an outer object.
+IDirectDrawVtbl directDrawMethods = [] {
+    IDirectDrawVtbl m = {};
+    m.Release = [](IDirectDraw *)
+                    STDMETHODCALLTYPE -> ULONG { return logged("DirectDraw.Release", 0ul); };
+    m.CreateClipper = [](IDirectDraw *, DWORD, LPDIRECTDRAWCLIPPER *clipper, IUnknown *outer)
+                          STDMETHODCALLTYPE -> HRESULT {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        fake().clipper = *clipper = made<IDirectDrawClipper>(clipperMethods);
         return DD_OK;
-    }
-    // A primary (with its back buffer when it is a flip chain) or an offscreen surface.
-    HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC d, LPDIRECTDRAWSURFACE *surface,
-                                            IUnknown *outer) override {
-        std::string line = "CreateSurface(size " + num(d->dwSize) + ", flags " + hex(d->dwFlags) +
-                           ", caps " + hex(d->ddsCaps.dwCaps);
-        if (d->dwFlags & DDSD_BACKBUFFERCOUNT)
-            line += ", back buffers " + num(d->dwBackBufferCount);
-        if (d->dwFlags & DDSD_WIDTH) line += ", " + num(d->dwWidth) + "x" + num(d->dwHeight);
-        log(line + ", " + nameOf(outer) + ")");
+    };
+    m.CreateSurface = [](IDirectDraw *, LPDDSURFACEDESC d, LPDIRECTDRAWSURFACE *surface,
+                         IUnknown *outer) STDMETHODCALLTYPE -> HRESULT {
+        logged("CreateSurface(flags " + hex(d->dwFlags) + ", caps " + hex(d->ddsCaps.dwCaps) +
+               ", back buffers " + num(d->dwBackBufferCount) + ", " + num(d->dwWidth) + " x " +
+               num(d->dwHeight) + ")");
         FakeWindows &f = fake();
-        if (f.fails("CreateSurface") ||
+        if (outer || d->dwSize != sizeof *d || fails("CreateSurface") ||
             ((d->ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) && !f.videoMemory))
             return DDERR_NODIRECTDRAWHW;
-        if (d->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) {
-            FakeSurface *primary = madeSurface("primary", 0, 0);
-            if (d->ddsCaps.dwCaps & DDSCAPS_FLIP)
-                f.back = primary->attached = madeSurface("back", f.pitch, 480);
-            f.primary = primary;
-            *surface = primary;
-        } else {
-            FakeSurface *offscreen = madeSurface("offscreen", f.pitch, int(d->dwHeight));
-            f.offscreen = offscreen;
-            *surface = offscreen;
-        }
+        const bool primary = d->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE;
+        FakeSurface *s = primary ? madeSurface("primary", 0, 0)
+                                 : madeSurface("offscreen", f.pitch, int(d->dwHeight));
+        (primary ? f.primary : f.offscreen) = s;
+        if (d->ddsCaps.dwCaps & DDSCAPS_FLIP) f.back = madeSurface("back", f.pitch, 480);
+        *surface = s;
         return DD_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
-        log("SetCooperativeLevel(" + nameOf(window) + "," + num(flags) + ")");
-        return fake().fails("SetCooperativeLevel") ? DDERR_GENERIC : DD_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bits) override {
-        log("SetDisplayMode(" + num(width) + "," + num(height) + "," + num(bits) + ")");
-        const std::vector<DWORD> &modes = fake().modes;
-        const bool taken = std::count(modes.begin(), modes.end(), bits) > 0;
-        return taken && !fake().fails("SetDisplayMode") ? DD_OK : DDERR_UNSUPPORTED;
-    }
-    FAKE_NOT_CALLED(QueryInterface, REFIID, void **)
-    FAKE_NOT_CALLED(Compact)
-    FAKE_NOT_CALLED(CreatePalette, DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE *, IUnknown *)
-    FAKE_NOT_CALLED(DuplicateSurface, LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE *)
-    FAKE_NOT_CALLED(EnumDisplayModes, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK)
-    FAKE_NOT_CALLED(EnumSurfaces, DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK)
-    FAKE_NOT_CALLED(FlipToGDISurface)
-    FAKE_NOT_CALLED(GetCaps, LPDDCAPS, LPDDCAPS)
-    FAKE_NOT_CALLED(GetDisplayMode, LPDDSURFACEDESC)
-    FAKE_NOT_CALLED(GetFourCCCodes, LPDWORD, LPDWORD)
-    FAKE_NOT_CALLED(GetGDISurface, LPDIRECTDRAWSURFACE *)
-    FAKE_NOT_CALLED(GetMonitorFrequency, LPDWORD)
-    FAKE_NOT_CALLED(GetScanLine, LPDWORD)
-    FAKE_NOT_CALLED(GetVerticalBlankStatus, WINBOOL *)
-    FAKE_NOT_CALLED(Initialize, GUID *)
-    FAKE_NOT_CALLED(RestoreDisplayMode)
-    FAKE_NOT_CALLED(WaitForVerticalBlank, DWORD, HANDLE)
-};
+    };
+    m.SetCooperativeLevel = [](IDirectDraw *, HWND window, DWORD flags)
+                                STDMETHODCALLTYPE -> HRESULT {
+        logged("SetCooperativeLevel(" + nameOf(window) + "," + num(flags) + ")");
+        return fails("SetCooperativeLevel") ? DDERR_GENERIC : DD_OK;
+    };
+    // Takes the scripted depths only.
+    m.SetDisplayMode = [](IDirectDraw *, DWORD, DWORD, DWORD bits) STDMETHODCALLTYPE -> HRESULT {
+        const bool taken = std::ranges::count(fake().modes, bits) > 0;
+        return taken && !fails("SetDisplayMode") ? DD_OK : DDERR_UNSUPPORTED;
+    };
+    return m;
+}();
 
 // DirectDrawCreate as ddraw.dll exports it.
-HRESULT WINAPI fakeDirectDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *outer) {
-    log("DirectDrawCreate(" + nameOf(guid) + "," + nameOf(outer) + ")");
-    if (fake().fails("DirectDrawCreate")) return DDERR_GENERIC;
-    *directDraw = made<FakeDirectDraw>();
+HRESULT WINAPI directDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *outer) {
+    if (guid || outer || fails("DirectDrawCreate")) return DDERR_GENERIC;
+    *directDraw = made<IDirectDraw>(directDrawMethods);
     return DD_OK;
 }
 
-// ---------------------------------------------------------------- the log and the script
+// ---------------------------------------------------------------- Win32
 
-bool FakeWindows::fails(const std::string &call) const {
-    return std::count(failing.begin(), failing.end(), call) > 0;
+// The scripted folder or path, as Windows gives it: its length, or the size asked for when it
+// does not fit.
+DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
+    if (text.size() >= size) return size;
+    text.copy(buffer, text.size());
+    buffer[text.size()] = '\0';
+    return DWORD(text.size());
 }
+
+}  // namespace
+
+// The Win32 table: rectangles' arithmetic is Windows' own; the thread has no messages and no
+// test reads the dialog's boxes (a null, as for DirectDraw, fails the test when called).
+const Win32Api &fakeWin32Api() {
+    static const Win32Api api = {
+        .getModuleHandleA = [](LPCSTR name)
+                                WINAPI -> HMODULE { return name ? nullptr : fakeInstance(); },
+        .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
+            return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
+        },
+        .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
+            return fails("GetProcAddress")
+                       ? nullptr
+                       : reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
+        },
+        // Grows the rectangle as an overlapped window's frame and caption would.
+        .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
+            *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
+            return logged("AdjustWindowRect(style " + hex(style) + ", menu " + num(menu) + ")",
+                          TRUE);
+        },
+        .loadCursorA = [](HINSTANCE instance, LPCSTR name) WINAPI -> HCURSOR {
+            return !instance && name == IDC_ARROW ? kArrow : nullptr;
+        },
+        .registerClassA = [](const WNDCLASSA *c) WINAPI -> ATOM {
+            fake().windowProc = c->lpfnWndProc;
+            return logged("RegisterClassA(" + std::string(c->lpszClassName) + ", style " +
+                              num(c->style) + ", cursor " +
+                              (c->hCursor == kArrow ? "arrow" : nameOf(c->hCursor)) + ")",
+                          ATOM(1));
+        },
+        .createWindowExA = [](DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                              int width, int height, HWND, HMENU, HINSTANCE instance, LPVOID)
+                               WINAPI -> HWND {
+            logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
+                   "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
+                   nameOf(instance) + ")");
+            return fails("CreateWindowExA") ? nullptr : fakeWindow();
+        },
+        .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
+            return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
+        },
+        .showCursor = [](BOOL show)
+                          WINAPI -> int { return logged("ShowCursor(" + num(show) + ")"); },
+        .destroyWindow = [](HWND w) WINAPI -> BOOL {
+            return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
+        },
+        .unregisterClassA = [](LPCSTR name, HINSTANCE instance) WINAPI -> BOOL {
+            return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")",
+                          TRUE);
+        },
+        // The client area, 800 x 600 at (30, 40) on the screen.
+        .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
+            if (w != fakeWindow()) return FALSE;
+            *p = {p->x + 30, p->y + 40};
+            return TRUE;
+        },
+        .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
+            if (w != fakeWindow()) return FALSE;
+            *r = {0, 0, 800, 600};
+            return TRUE;
+        },
+        .offsetRect = OffsetRect,
+        .setRect = SetRect,
+        .defWindowProcA = [](HWND w, UINT message, WPARAM wParam, LPARAM) WINAPI -> LRESULT {
+            return logged("DefWindowProcA(" + nameOf(w) + "," + hex(message) + "," + hex(wParam) +
+                              ")",
+                          LRESULT(0x5EF));
+        },
+        .postQuitMessage = [](int code)
+                               WINAPI -> void { logged("PostQuitMessage(" + num(code) + ")"); },
+        .getForegroundWindow = []() WINAPI -> HWND { return fake().foreground; },
+        .peekMessageA = [](LPMSG, HWND, UINT, UINT, UINT) WINAPI -> BOOL { return FALSE; },
+        .translateMessage = nullptr,
+        .dispatchMessageA = nullptr,
+        .getAsyncKeyState = [](int key) WINAPI -> SHORT {
+            std::deque<SHORT> &states = fake().escapeStates;
+            if (key != VK_ESCAPE || states.empty()) return 0;
+            const SHORT state = states.front();
+            states.pop_front();
+            return state;
+        },
+        .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
+        .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+            return logged("timeBeginPeriod(" + num(milliseconds) + ")",
+                          fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
+        },
+        .timeEndPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+            return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
+        },
+        // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never
+        // does.
+        .dialogBoxParamA = [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                              LPARAM parameter) WINAPI -> INT_PTR {
+            logged("DialogBoxParamA(" + nameOf(instance) + "," +
+                   num(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," +
+                   num(parameter) + ")");
+            const HWND dialog = reinterpret_cast<HWND>(0xD1A);
+            for (const auto &[message, wParam] : fake().dialog) {
+                logged("procedure(" + hex(message) + "," + hex(wParam) +
+                       ") = " + num(procedure(dialog, message, wParam, 0)));
+                if (fake().dialogEnded) return *fake().dialogEnded;
+            }
+            return -1;
+        },
+        .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
+            return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
+        },
+        .isDlgButtonChecked = nullptr,
+        .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
+            fake().dialogEnded = result;
+            return logged("EndDialog(" + num(result) + ")", TRUE);
+        },
+        .messageBoxA = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) WINAPI -> int {
+            return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
+                              num(type) + ")",
+                          IDOK);
+        },
+        .getCurrentDirectoryA = [](DWORD size, LPSTR folder) WINAPI -> DWORD {
+            return copied(fake().workingFolder, folder, size);
+        },
+        .getModuleFileNameA = [](HMODULE module, LPSTR path, DWORD size) WINAPI -> DWORD {
+            return module ? 0 : copied(fake().programPath, path, size);
+        },
+        // Time passes only here.
+        .sleep = [](DWORD milliseconds) WINAPI -> void { fake().now += milliseconds; },
+        // The current mode's refresh rate, asked for with a record of the right size.
+        .enumDisplaySettingsA = [](LPCSTR device, DWORD mode, DEVMODEA *settings) WINAPI -> BOOL {
+            logged("EnumDisplaySettingsA");
+            if (device || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof *settings ||
+                fails("EnumDisplaySettingsA"))
+                return FALSE;
+            settings->dmDisplayFrequency = fake().refreshRate;
+            return TRUE;
+        },
+    };
+    return api;
+}
+
+// ---------------------------------------------------------------- the log and the script
 
 int FakeWindows::count(const std::string &prefix) const {
     return int(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {
@@ -281,196 +363,4 @@ HINSTANCE fakeInstance() {
 }
 HWND fakeWindow() {
     return reinterpret_cast<HWND>(0x1234);
-}
-
-// ---------------------------------------------------------------- Win32
-
-namespace {
-
-// Takes the first of a scripted queue, or empty when it has run out.
-template <typename T> T takeFirst(std::vector<T> &queue, T empty) {
-    if (queue.empty()) return empty;
-    const T first = queue.front();
-    queue.erase(queue.begin());
-    return first;
-}
-
-HMODULE WINAPI fakeGetModuleHandleA(LPCSTR name) {
-    return logged("GetModuleHandleA(" + std::string(name ? name : "null") + ")", fakeInstance());
-}
-HMODULE WINAPI fakeLoadLibraryA(LPCSTR name) {
-    return logged("LoadLibraryA(" + std::string(name) + ")",
-                  fake().fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000));
-}
-FARPROC WINAPI fakeGetProcAddress(HMODULE, LPCSTR name) {
-    const auto create = reinterpret_cast<FARPROC>(reinterpret_cast<void *>(fakeDirectDrawCreate));
-    return logged("GetProcAddress(" + std::string(name) + ")",
-                  fake().fails("GetProcAddress") ? nullptr : create);
-}
-// Grows the rectangle as an overlapped window's frame and caption would.
-BOOL WINAPI fakeAdjustWindowRect(LPRECT r, DWORD style, BOOL menu) {
-    log("AdjustWindowRect(" + rectText(r) + ", style " + hex(style) + ", menu " + num(menu) + ")");
-    *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
-    return TRUE;
-}
-HCURSOR WINAPI fakeLoadCursorA(HINSTANCE instance, LPCSTR name) {
-    return logged("LoadCursorA(" + nameOf(instance) + "," + num(reinterpret_cast<uintptr_t>(name)) +
-                      ")",
-                  kArrow);
-}
-ATOM WINAPI fakeRegisterClassA(const WNDCLASSA *c) {
-    log("RegisterClassA(" + std::string(c->lpszClassName) + ", style " + num(c->style) +
-        ", extra " + num(c->cbClsExtra) + "/" + num(c->cbWndExtra) + ", instance " +
-        nameOf(c->hInstance) + ", icon " + nameOf(c->hIcon) + ", cursor " +
-        (c->hCursor == kArrow ? "arrow" : nameOf(c->hCursor)) + ", brush " +
-        nameOf(c->hbrBackground) + ", menu " + nameOf(c->lpszMenuName) + ")");
-    fake().windowProc = c->lpfnWndProc;
-    return 1;
-}
-HWND WINAPI fakeCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
-                                int y, int width, int height, HWND parent, HMENU menu,
-                                HINSTANCE instance, LPVOID parameter) {
-    log("CreateWindowExA(" + num(exStyle) + "," + className + ",'" + title + "'," + hex(style) +
-        "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," + nameOf(parent) +
-        "," + nameOf(menu) + "," + nameOf(instance) + "," + nameOf(parameter) + ")");
-    return fake().fails("CreateWindowExA") ? nullptr : fakeWindow();
-}
-BOOL WINAPI fakeSetForegroundWindow(HWND w) {
-    return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
-}
-int WINAPI fakeShowCursor(BOOL show) {
-    return logged("ShowCursor(" + num(show) + ")", fake().cursorCounter += show ? 1 : -1);
-}
-BOOL WINAPI fakeDestroyWindow(HWND w) {
-    return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
-}
-BOOL WINAPI fakeUnregisterClassA(LPCSTR name, HINSTANCE instance) {
-    return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")", TRUE);
-}
-BOOL WINAPI fakeClientToScreen(HWND window, LPPOINT point) {
-    *point = {point->x + fake().clientOrigin.x, point->y + fake().clientOrigin.y};
-    return logged("ClientToScreen(" + nameOf(window) + ")", TRUE);
-}
-BOOL WINAPI fakeGetClientRect(HWND window, LPRECT r) {
-    *r = fake().client;
-    return logged("GetClientRect(" + nameOf(window) + ")", TRUE);
-}
-BOOL WINAPI fakeOffsetRect(LPRECT r, int dx, int dy) {
-    *r = {r->left + dx, r->top + dy, r->right + dx, r->bottom + dy};
-    return logged("OffsetRect(" + num(dx) + "," + num(dy) + ")", TRUE);
-}
-BOOL WINAPI fakeSetRect(LPRECT r, int left, int top, int right, int bottom) {
-    *r = {left, top, right, bottom};
-    return logged("SetRect(" + rectText(r) + ")", TRUE);
-}
-LRESULT WINAPI fakeDefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    return logged("DefWindowProcA(" + nameOf(window) + "," + hex(message) + "," + hex(wParam) + ")",
-                  0x5EF);
-}
-void WINAPI fakePostQuitMessage(int code) {
-    log("PostQuitMessage(" + num(code) + ")");
-}
-HWND WINAPI fakeGetForegroundWindow() {
-    return logged("GetForegroundWindow", fake().foreground);
-}
-BOOL WINAPI fakePeekMessageA(LPMSG message, HWND, UINT, UINT, UINT) {
-    if (fake().messages.empty()) return FALSE;
-    *message = {};
-    message->hwnd = fakeWindow();
-    message->message = takeFirst(fake().messages, 0u);
-    return TRUE;
-}
-BOOL WINAPI fakeTranslateMessage(const MSG *m) {
-    return logged("TranslateMessage(" + hex(m->message) + ")", FALSE);
-}
-LRESULT WINAPI fakeDispatchMessageA(const MSG *m) {
-    return logged("DispatchMessageA(" + hex(m->message) + ")", 0);
-}
-SHORT WINAPI fakeGetAsyncKeyState(int key) {
-    return logged("GetAsyncKeyState(" + num(key) + ")", takeFirst(fake().escapeStates, SHORT(0)));
-}
-DWORD WINAPI fakeTimeGetTime() {
-    return fake().now;
-}
-MMRESULT WINAPI fakeTimeBeginPeriod(UINT milliseconds) {
-    return logged("timeBeginPeriod(" + num(milliseconds) + ")",
-                  fake().fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
-}
-MMRESULT WINAPI fakeTimeEndPeriod(UINT milliseconds) {
-    return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
-}
-// Sends the scripted messages to the procedure until it ends the dialog; -1 if it never does.
-INT_PTR WINAPI fakeDialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
-                                   LPARAM parameter) {
-    log("DialogBoxParamA(" + nameOf(instance) + "," + num(reinterpret_cast<uintptr_t>(name)) + "," +
-        nameOf(owner) + "," + num(parameter) + ")");
-    const HWND dialog = reinterpret_cast<HWND>(0xD1A);
-    for (const auto &[message, wParam] : fake().dialog) {
-        const INT_PTR result = procedure(dialog, message, wParam, 0);
-        log("procedure(" + hex(message) + "," + hex(wParam) + ") = " + num(result));
-        if (fake().dialogEnded) return fake().dialogResult;
-    }
-    return -1;
-}
-BOOL WINAPI fakeCheckDlgButton(HWND, int id, UINT state) {
-    return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
-}
-UINT WINAPI fakeIsDlgButtonChecked(HWND, int id) {
-    return logged("IsDlgButtonChecked(" + num(id) + ")", fake().boxState);
-}
-BOOL WINAPI fakeEndDialog(HWND, INT_PTR result) {
-    fake().dialogEnded = true;
-    fake().dialogResult = result;
-    return logged("EndDialog(" + num(result) + ")", TRUE);
-}
-int WINAPI fakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
-                      num(type) + ")",
-                  IDOK);
-}
-// The scripted folder or path, as Windows gives it: its length, or the size asked for when it
-// does not fit.
-DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
-    if (text.size() >= size) return size;
-    text.copy(buffer, text.size());
-    buffer[text.size()] = '\0';
-    return DWORD(text.size());
-}
-DWORD WINAPI fakeGetCurrentDirectoryA(DWORD size, LPSTR folder) {
-    return logged("GetCurrentDirectoryA", copied(fake().workingFolder, folder, size));
-}
-DWORD WINAPI fakeGetModuleFileNameA(HMODULE module, LPSTR path, DWORD size) {
-    return logged("GetModuleFileNameA(" + nameOf(module) + ")",
-                  copied(fake().programPath, path, size));
-}
-BOOL WINAPI fakeEnumDisplaySettingsA(LPCSTR device, DWORD mode, DEVMODEA *settings) {
-    log("EnumDisplaySettingsA(" + nameOf(device) + "," +
-        (mode == ENUM_CURRENT_SETTINGS ? std::string("current") : num(mode)) + ", size " +
-        num(settings->dmSize) + ")");
-    if (fake().fails("EnumDisplaySettingsA")) return FALSE;
-    settings->dmDisplayFrequency = fake().refreshRate;
-    return TRUE;
-}
-// Time passes only here.
-void WINAPI fakeSleep(DWORD milliseconds) {
-    fake().now += logged("Sleep(" + num(milliseconds) + ")", milliseconds);
-}
-
-}  // namespace
-
-const Win32Api &fakeWin32Api() {
-    static const Win32Api api = {
-        fakeGetModuleHandleA,     fakeLoadLibraryA,        fakeGetProcAddress,
-        fakeAdjustWindowRect,     fakeLoadCursorA,         fakeRegisterClassA,
-        fakeCreateWindowExA,      fakeSetForegroundWindow, fakeShowCursor,
-        fakeDestroyWindow,        fakeUnregisterClassA,    fakeClientToScreen,
-        fakeGetClientRect,        fakeOffsetRect,          fakeSetRect,
-        fakeDefWindowProcA,       fakePostQuitMessage,     fakeGetForegroundWindow,
-        fakePeekMessageA,         fakeTranslateMessage,    fakeDispatchMessageA,
-        fakeGetAsyncKeyState,     fakeTimeGetTime,         fakeTimeBeginPeriod,
-        fakeTimeEndPeriod,        fakeDialogBoxParamA,     fakeCheckDlgButton,
-        fakeIsDlgButtonChecked,   fakeEndDialog,           fakeMessageBoxA,
-        fakeGetCurrentDirectoryA, fakeGetModuleFileNameA,  fakeSleep,
-        fakeEnumDisplaySettingsA};
-    return api;
 }

@@ -1,14 +1,17 @@
 // Recording fakes of what the Windows platform calls: the Win32 functions of its table and the
 // DirectDraw objects behind "DirectDrawCreate". The display is scripted (which modes it takes,
-// its pixel format and pitch, which call fails); every call is one line of a log, with the
-// arguments the tests check. Needs: windows.h, ddraw.h.
+// its pixel format and pitch, which call fails) and refuses records of the wrong size, as
+// Windows does; the calls whose arguments the tests check are lines of a log. Needs: windows.h,
+// ddraw.h.
 #pragma once
 
 #include "platform/win32/win32_api.h"
 
 #include <ddraw.h>
 
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +25,7 @@ struct FakeSurfaceMemory {
     std::string name;
     LONG pitch = 0;
     std::vector<uint8_t> memory;
-    bool lost = false;
+    bool lost = false, locked = false;
 };
 
 // One scripted display and what was done to it.
@@ -34,12 +37,8 @@ struct FakeWindows {
     LONG pitch = 2560;                            // of the back buffer and the offscreen surface
     bool videoMemory = true;                      // video-memory surfaces can be made
     std::vector<std::string> failing;             // calls, by name, that fail
-    std::vector<SHORT> escapeStates;              // GetAsyncKeyState's answers; then 0
-    std::vector<UINT> messages;                   // what PeekMessageA hands out, in order
-    RECT client = {0, 0, 800, 600};               // the window's client area
-    POINT clientOrigin = {30, 40};                // where it sits on the screen
+    std::deque<SHORT> escapeStates;               // GetAsyncKeyState's answers; then 0
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
-    UINT boxState = BST_CHECKED;                  // what IsDlgButtonChecked answers
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
     HWND foreground = fakeWindow();               // GetForegroundWindow's answer
     std::string workingFolder = "C:\\show";       // GetCurrentDirectoryA's answer
@@ -49,13 +48,10 @@ struct FakeWindows {
     std::vector<std::shared_ptr<void>> objects;  // the DirectDraw objects made, owned here
     const void *clipper = nullptr;
     FakeSurfaceMemory *primary = nullptr, *back = nullptr, *offscreen = nullptr;
-    WNDPROC windowProc = nullptr;  // from the registered class
-    int cursorCounter = 0;         // ShowCursor's counter
-    bool dialogEnded = false;
-    INT_PTR dialogResult = 0;
-    DWORD now = 0;  // timeGetTime: only Sleep moves it
+    WNDPROC windowProc = nullptr;        // from the registered class
+    std::optional<INT_PTR> dialogEnded;  // EndDialog's result
+    DWORD now = 0;                       // timeGetTime: only Sleep moves it
 
-    bool fails(const std::string &call) const;
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 

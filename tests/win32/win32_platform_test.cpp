@@ -1,7 +1,6 @@
-// The Windows platform's services against recording fakes: the Escape poll and its message
-// pump, the start dialog run by DialogBoxParamA with the show's procedure, the timer period on
-// every way out, the music's two folders and the message boxes.
-#include "platform/null/null_platform.h"
+// The Windows platform's services against recording fakes: the Escape poll, the start dialog run
+// by DialogBoxParamA with the show's procedure, the timer period from init to quit, the music's
+// two folders and the message boxes.
 #include "platform/win32/win32_platform.h"
 #include "show/show_main.h"
 #include "tests/win32/fake_windows.h"
@@ -67,116 +66,46 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
     fake.escapeStates = {1};
     for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
     init();
-    EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1) << "one poll at the start";
+    EXPECT_EQ(fake.escapeStates.size(), std::size(polls)) << "one poll at the start";
     for (const auto &poll : polls) {
         platform.display.window = poll.window;
         fake.foreground = poll.foreground;
         EXPECT_EQ(escape(), poll.want) << poll.name;
     }
-    EXPECT_EQ(fake.count("GetAsyncKeyState(27)"), 1 + int(std::size(polls))) << "every poll reads";
-}
-
-// The poll dispatches every pending message to the window; a quit request (posted by a close)
-// ends the show like Escape, and stays.
-TEST_F(Platform, PollPumpsMessagesAndQuits) {
-    init();
-    fake.messages = {WM_PAINT, WM_KEYDOWN};
-    EXPECT_FALSE(escape());
-    EXPECT_EQ(fake.count("DispatchMessageA(0xf)"), 1);
-    EXPECT_EQ(fake.count("DispatchMessageA(0x100)"), 1);
-    EXPECT_EQ(fake.count("TranslateMessage"), 2);
-    fake.messages = {WM_MOUSEMOVE, WM_QUIT, WM_TIMER};
-    EXPECT_TRUE(escape()) << "after WM_QUIT";
-    EXPECT_EQ(fake.count("DispatchMessageA(0x12)"), 0) << "WM_QUIT is not dispatched";
-    EXPECT_EQ(fake.count("DispatchMessageA(0x113)"), 1) << "the messages after it are";
-    EXPECT_TRUE(escape()) << "the quit request stays";
+    EXPECT_TRUE(fake.escapeStates.empty()) << "a poll did not read the key";
 }
 
 // DialogBoxParamA runs resource 101 with no owner and parameter 0; the show's procedure gets
 // init (answering TRUE) and commands by their low word, and no other message. Its result is the
 // dialog's, -1 when none could be made.
 TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
-    const struct {
-        const char *name;
-        std::vector<std::pair<UINT, WPARAM>> messages;
-        UINT boxState;
-        int want;
-        ShowSettings wantSettings;
-        std::vector<std::string> wantCalls = {};  // after the start's Escape poll, when given
-    } cases[] = {
-        {"the button",
-         {{WM_INITDIALOG, 0}, {WM_PAINT, 0}, {WM_COMMAND, MAKEWPARAM(1, BN_CLICKED)}},
-         BST_CHECKED,
-         1,
-         {true, true},
-         {"DialogBoxParamA(instance,101,null,0)", "CheckDlgButton(1001,1)",
-          "CheckDlgButton(1000,1)", "procedure(0x110,0x0) = 1", "procedure(0xf,0x0) = 0",
-          "EndDialog(1)", "procedure(0x111,0x1) = 0"}},
-        {"Escape", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, BST_CHECKED, 0, {true, true}},
-        {"both boxes unticked",
-         {{WM_INITDIALOG, 0}, {WM_COMMAND, 1000}, {WM_COMMAND, 1001}, {WM_COMMAND, 1}},
-         BST_UNCHECKED,
-         1,
-         {false, false}},
-        {"no dialog", {}, BST_CHECKED, -1, {true, true}},
-    };
-    for (const auto &c : cases) {
-        FakeWindows f;
-        f.dialog = c.messages;
-        f.boxState = c.boxState;
-        fakeWindows() = &f;
-        init();
-        f.calls.clear();
-        ShowSettings settings;
-        EXPECT_EQ(show.system.startDialog(show.system.user, &settings), c.want) << c.name;
-        EXPECT_EQ(settings.fullscreen, c.wantSettings.fullscreen) << c.name;
-        EXPECT_EQ(settings.sound, c.wantSettings.sound) << c.name;
-        if (!c.wantCalls.empty()) {
-            EXPECT_EQ(f.calls, c.wantCalls) << c.name;
-        }
-    }
-    fakeWindows() = &fake;
+    fake.dialog = {{WM_INITDIALOG, 0}, {WM_PAINT, 0}, {WM_COMMAND, MAKEWPARAM(1, BN_CLICKED)}};
+    init();
+    ShowSettings settings;
+    EXPECT_EQ(show.system.startDialog(show.system.user, &settings), 1);
+    EXPECT_EQ(fake.calls,
+              (std::vector<std::string>{
+                  "timeBeginPeriod(1)", "DialogBoxParamA(instance,101,null,0)",
+                  "CheckDlgButton(1001,1)", "CheckDlgButton(1000,1)", "procedure(0x110,0x0) = 1",
+                  "procedure(0xf,0x0) = 0", "EndDialog(1)", "procedure(0x111,0x1) = 0"}));
+    fake.dialog.clear();
+    EXPECT_EQ(show.system.startDialog(show.system.user, &settings), -1) << "with no dialog";
 }
 
-// The 1 ms timer period is asked for before anything else and ended after everything else, once,
-// whichever way the show ends; a period Windows refused is not ended.
-TEST_F(Platform, TimerPeriodOnEveryWayOut) {
-    const std::vector<std::pair<UINT, WPARAM>> button = {{WM_INITDIALOG, 0}, {WM_COMMAND, 1}};
-    const struct {
-        const char *name;
-        std::vector<std::pair<UINT, WPARAM>> dialog;
-        std::vector<SHORT> escapeStates;  // the loop's polls
-        std::vector<UINT> messages;
-        const char *failing;
-        int wantExit;
-        int wantEnds;
-    } cases[] = {
-        {"the show's end", button, {}, {}, "", 0, 1},
-        {"Escape", button, {0, SHORT(0x8000)}, {}, "", 0, 1},
-        {"the window closed", button, {}, {WM_QUIT}, "", 0, 1},
-        {"no display mode, then Escape", button, {0, SHORT(0x8000)}, {}, "SetDisplayMode", 0, 1},
-        {"the dialog dismissed", {{WM_INITDIALOG, 0}, {WM_COMMAND, IDCANCEL}}, {}, {}, "", 1, 1},
-        {"the period refused", button, {0, SHORT(0x8000)}, {}, "timeBeginPeriod", 0, 0},
-    };
-    for (const auto &c : cases) {
+// The 1 ms timer period is asked for first, by init, and ended last, once, by quit; a period
+// Windows refused is not ended.
+TEST_F(Platform, TimerPeriodFromInitToQuit) {
+    for (const bool refused : {false, true}) {
         FakeWindows f;
-        f.dialog = c.dialog;
-        f.escapeStates = {0};
-        f.escapeStates.insert(f.escapeStates.end(), c.escapeStates.begin(), c.escapeStates.end());
-        f.messages = c.messages;
-        f.failing = {c.failing};
+        f.failing = {refused ? "timeBeginPeriod" : ""};
         fakeWindows() = &f;
         platform = {};
         init();
-        show.audio = nullPlatform().audio;
-        show.system.milliseconds = [](void *) { return uint32_t(fakeWindows()->now += 50000); };
-        EXPECT_EQ(showMain(show), c.wantExit) << c.name;
         win32PlatformQuit(platform);
-        EXPECT_EQ(f.calls.front(), "timeBeginPeriod(1)") << c.name;
-        EXPECT_EQ(f.count("timeBeginPeriod"), 1) << c.name;
-        EXPECT_EQ(f.count("timeEndPeriod"), c.wantEnds) << c.name;
-        if (c.wantEnds) {
-            EXPECT_EQ(f.calls.back(), "timeEndPeriod(1)") << c.name;
+        EXPECT_EQ(f.calls.front(), "timeBeginPeriod(1)") << refused;
+        EXPECT_EQ(f.count("timeEndPeriod"), refused ? 0 : 1) << refused;
+        if (!refused) {
+            EXPECT_EQ(f.calls.back(), "timeEndPeriod(1)");
         }
     }
     fakeWindows() = &fake;
@@ -202,7 +131,6 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
         std::string wantBox;
     } cases[] = {
         {"in the working folder", "music", "empty", true, ""},
-        {"beside the program only", "empty", "music", true, ""},
         {"one that cannot be played, the music beside", "bad", "music", true, ""},
         {"one that cannot be played, none beside", "bad", "empty", false,
          "The music " + at + "bad\\" + music + " cannot be played (not Ogg Vorbis)" + advice},
@@ -223,27 +151,22 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
         platform = {};
         init();
         ASSERT_TRUE(show.audio.init(show.audio.user, 1, kMusicRate, 0)) << "no dummy device";
+        f.calls.clear();
         const uint32_t stream = show.audio.streamCreateFile(show.audio.user, kMusicFile, 0, 0, 0);
         EXPECT_EQ(stream != 0, c.wantStream) << c.name;
-        std::vector<std::string> boxes, wantBoxes;
-        for (const std::string &call : f.calls)
-            if (call.rfind("MessageBoxA", 0) == 0) boxes.push_back(call);
+        std::vector<std::string> wantBoxes;
         if (!c.wantBox.empty())
             wantBoxes.push_back("MessageBoxA(null,'" + c.wantBox + "','glaxen',48)");
-        EXPECT_EQ(boxes, wantBoxes) << c.name;
+        EXPECT_EQ(f.calls, wantBoxes) << c.name;
         win32PlatformQuit(platform);
     }
     fakeWindows() = &fake;
     fs::remove_all(base);
 }
 
-// The wrong audio version: MessageBoxA with no owner and an OK button, and exit code 0.
-TEST_F(Platform, AudioVersionMessage) {
+// The show's message box: MessageBoxA with no owner and an OK button only.
+TEST_F(Platform, TheShowsMessageBox) {
     init();
-    show.audio.getVersion = [](void *) { return uint32_t(0x10001); };
-    EXPECT_EQ(showMain(show), 0);
-    EXPECT_EQ(
-        fake.count("MessageBoxA(null,'BASS version 2.1 was not loaded','Incorrect BASS.DLL',0)"),
-        1);
-    EXPECT_EQ(fake.count("DialogBoxParamA"), 0);
+    show.system.messageBox(show.system.user, "The text", "The caption");
+    EXPECT_EQ(fake.calls.back(), "MessageBoxA(null,'The text','The caption',0)");
 }

@@ -26,7 +26,12 @@ struct Reader {
         return v;
     }
     uint16_t word() { return next<uint16_t>(); }
-    uint32_t dword() { return next<uint32_t>(); }
+    // The next n values of T.
+    template <typename T> std::vector<int> many(int n) {
+        std::vector<int> values(n);
+        for (int &v : values) v = next<T>();
+        return values;
+    }
     // A UTF-16 string of ASCII, to its terminating zero.
     std::string text() {
         std::string s;
@@ -40,10 +45,8 @@ struct Reader {
 
 // The program, loaded as data; the resource's bytes in the language asked for.
 struct Program {
-    HMODULE module;
-    Program() {
-        module = LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
+    HMODULE module =
+        LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ~Program() {
         if (module) FreeLibrary(module);
     }
@@ -69,35 +72,23 @@ TEST(Resources, StartDialogTemplate) {
     ASSERT_NE(bytes, nullptr) << "no dialog 101 in Portuguese (Portugal)";
     const DialogTemplate &t = kStartDialogTemplate;
     Reader r{bytes};
-    EXPECT_EQ(r.word(), 1) << "template version";
-    EXPECT_EQ(r.word(), 0xFFFF) << "an extended template";
-    EXPECT_EQ(r.dword(), 0u) << "help id";
-    EXPECT_EQ(r.dword(), 0u) << "extended style";
-    EXPECT_EQ(r.dword(), 0x80C008C5u) << "style";
-    ASSERT_EQ(r.word(), t.controlCount) << "controls";
-    for (const int want : {0, 0, t.width, t.height}) EXPECT_EQ(r.word(), want) << "place and size";
-    EXPECT_EQ(r.word(), 0) << "menu";
-    EXPECT_EQ(r.word(), 0) << "class";
-    EXPECT_EQ(r.text(), "") << "caption";
-    EXPECT_EQ(r.word(), 7) << "font size";
-    EXPECT_EQ(r.word(), 0) << "font weight";
-    EXPECT_EQ(r.next<uint8_t>(), 0) << "italic";
-    EXPECT_EQ(r.next<uint8_t>(), 1) << "character set";
+    // Version 1 of an extended template; help id, extended style and style, a word pair each; the
+    // controls; place and size; no menu, class or caption; font size 7, weight 0, not italic, the
+    // default character set.
+    ASSERT_EQ(r.many<uint16_t>(19),
+              (std::vector<int>{1, 0xFFFF, 0, 0, 0, 0, 0x08C5, 0x80C0, t.controlCount, 0, 0,
+                                t.width, t.height, 0, 0, 0, 7, 0, 0x0100}));
     EXPECT_EQ(r.text(), "Small Fonts");
     for (int i = 0; i < t.controlCount; ++i) {
         const DialogControl &c = t.controls[i];
+        EXPECT_EQ(c.kind, DialogControlKind::kPushButton) << i << ": the .rc's are buttons";
         r.alignToDword(bytes);
-        EXPECT_EQ(r.dword(), 0u) << "control " << i << " help id";
-        EXPECT_EQ(r.dword(), 0u) << "control " << i << " extended style";
-        EXPECT_EQ(r.dword(), DWORD(WS_CHILD | WS_VISIBLE)) << "control " << i << " style";
-        EXPECT_EQ(c.kind, DialogControlKind::kPushButton)
-            << "control " << i << ": the .rc's are buttons";
-        for (const int want : {c.x, c.y, c.width, c.height})
-            EXPECT_EQ(r.word(), want) << "control " << i << " place and size";
-        EXPECT_EQ(r.dword(), DWORD(c.id)) << "control " << i << " id";
-        EXPECT_EQ(r.word(), 0xFFFF);
-        EXPECT_EQ(r.word(), 0x0080) << "control " << i << ": the button class";
-        EXPECT_EQ(r.text(), c.text) << "control " << i << " text";
+        // No help id or extended style, the style WS_CHILD | WS_VISIBLE; place, size and id; the
+        // button class; the text, and no creation data.
+        EXPECT_EQ(r.many<uint16_t>(14), (std::vector<int>{0, 0, 0, 0, 0, 0x5000, c.x, c.y, c.width,
+                                                          c.height, c.id, 0, 0xFFFF, 0x0080}))
+            << "control " << i;
+        EXPECT_EQ(r.text(), c.text) << "control " << i;
         EXPECT_EQ(r.word(), 0) << "control " << i << " creation data";
     }
 }
@@ -110,21 +101,15 @@ TEST(Resources, IconGroup) {
     const uint8_t *bytes = program.resource(RT_GROUP_ICON, 102, kPortuguese, &size);
     ASSERT_NE(bytes, nullptr) << "no icon group 102";
     Reader r{bytes};
-    EXPECT_EQ(r.word(), 0);
-    EXPECT_EQ(r.word(), 1) << "an icon";
-    ASSERT_EQ(r.word(), 1) << "one image";
-    EXPECT_EQ(r.next<uint8_t>(), 32) << "width";
-    EXPECT_EQ(r.next<uint8_t>(), 32) << "height";
-    EXPECT_EQ(r.next<uint8_t>(), 16) << "colours";
-    r.next<uint8_t>();
-    EXPECT_EQ(r.word(), 1) << "planes";
-    EXPECT_EQ(r.word(), 4) << "bits a pixel";
-    const DWORD imageBytes = r.dword();
+    ASSERT_EQ(r.many<uint16_t>(3), (std::vector<int>{0, 1, 1})) << "an icon of one image";
+    EXPECT_EQ(r.many<uint8_t>(4), (std::vector<int>{32, 32, 16, 0})) << "32 x 32, 16 colours";
+    EXPECT_EQ(r.many<uint16_t>(2), (std::vector<int>{1, 4})) << "one plane, 4 bits a pixel";
+    const DWORD imageBytes = r.next<uint32_t>();
     const int id = r.word();
     const uint8_t *image = program.resource(RT_ICON, id, kPortuguese, &size);
     ASSERT_NE(image, nullptr) << "no icon image " << id;
     EXPECT_EQ(size, imageBytes);
-    EXPECT_EQ(Reader{image}.dword(), 40u) << "bitmap header size";
+    EXPECT_EQ(Reader{image}.next<uint32_t>(), 40u) << "bitmap header size";
 }
 
 // The manifest as Windows takes it, in an activation context made from the program's resource 1:
