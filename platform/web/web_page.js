@@ -21,6 +21,7 @@ globalThis.glaxenPage = (() => {
     music: null,  // the music's download
     wakeLock: null,
     lines: [],  // what the program wrote to standard error, also on the console
+    dialogAt: 0,  // when the dialog was first shown (performance.now())
     captured: {}, done: false, shownFrames: 0,
     // For the benchmarks (?timings): each frame's marks, the part times taken from them.
     timings: params.has("timings"), marks: [0, 0, 0, 0, 0, 0], frames: [],
@@ -161,6 +162,7 @@ globalThis.glaxenPage = (() => {
   page.setPhase = (phase) => {
     const was = page.phase;
     page.phase = ["loading", "dialog", "waiting", "show"][phase];
+    if (page.phase === "dialog" && !page.dialogAt) page.dialogAt = performance.now();
     if (page.phase === "show" && was !== "show") {
       document.body.classList.add("showing");
       keepAwake();
