@@ -84,7 +84,7 @@ export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 class Page {
   constructor(engine, cannot) {
     this.engine = engine;
-    this.cannot = cannot;  // { init: why, touch: why, tabs: why, consoleErrors: why, throttle: why }
+    this.cannot = cannot;  // what it cannot do and why, by name: init, touch, tabs, ...
   }
   // The program's console lines (what it writes to standard error).
   lines() {
@@ -112,11 +112,6 @@ class PuppeteerPage extends Page {
     const other = await this.page.browser().newPage();
     await other.bringToFront();
     try { return await during(); } finally { await other.close(); await this.page.bringToFront(); }
-  }
-  // Chromium only: the CPU slowed rate times, as a phone's.
-  async throttle(rate) {
-    const session = await this.page.createCDPSession();
-    await session.send('Emulation.setCPUThrottlingRate', { rate });
   }
 }
 
@@ -162,13 +157,16 @@ export async function launch(engine, { phone = false } = {}) {
   const cannot = engine === 'chromium' ? {} : { throttle: 'only Chromium slows its CPU on request' };
   return {
     engine,
-    async open(url, { viewport = { width: 800, height: 640 }, init = null } = {}) {
+    // throttle (Chromium): the CPU slowed that many times from the page's first byte on.
+    async open(url, { viewport = { width: 800, height: 640 }, init = null, throttle = 1 } = {}) {
       const page = await browser.newPage();
       await page.setViewport(phone ? { ...viewport, isMobile: true, hasTouch: true, deviceScaleFactor: 3 } : viewport);
       if (init) await page.evaluateOnNewDocument(init);
+      if (throttle !== 1) await (await page.createCDPSession()).send('Emulation.setCPUThrottlingRate', { rate: throttle });
       await page.goto(url);
       return new PuppeteerPage(engine, page, cannot);
     },
+    pid: () => browser.process().pid,
     close: () => browser.close(),
   };
 }
@@ -201,8 +199,8 @@ async function launchWebKit() {
   }
   return {
     engine: 'webkit',
-    async open(url, { viewport = { width: 800, height: 640 }, init = null } = {}) {
-      if (init) throw new Error('WebKitGTK\'s driver runs no script before the page\'s own');
+    async open(url, { viewport = { width: 800, height: 640 }, init = null, throttle = 1 } = {}) {
+      if (init || throttle !== 1) throw new Error('WebKitGTK\'s driver runs no script before the page\'s own, nor slows its CPU');
       const window = driver.manage().window();
       await window.setRect({ width: 800, height: 640 });
       await driver.get('about:blank');
@@ -215,10 +213,48 @@ async function launchWebKit() {
         page.cannot.viewport = `WebKitGTK's window gives a view of ${got.join(' x ')} at the least`;
       return page;
     },
+    pid: () => driverProcess.pid,
     async close() {
       try { await driver.quit(); } finally { stop(); }
     },
   };
+}
+
+// A process and all its descendants.
+function processTree(pid) {
+  const tree = [];
+  for (const queue = [pid]; queue.length;) {
+    const p = queue.shift();
+    tree.push(p);
+    try {
+      queue.push(...fs.readFileSync(`/proc/${p}/task/${p}/children`, 'utf8').split(' ').filter(Boolean).map(Number));
+    } catch (error) { /* gone meanwhile */ }
+  }
+  return tree;
+}
+
+// The memory of a process and all its descendants: the sum of their proportional set sizes.
+export function treeMemory(pid) {
+  let bytes = 0;
+  for (const p of processTree(pid)) {
+    try {
+      bytes += 1024 * Number(fs.readFileSync(`/proc/${p}/smaps_rollup`, 'utf8').match(/^Pss:\s+(\d+)/m)[1]);
+    } catch (error) { /* gone meanwhile */ }
+  }
+  return bytes;
+}
+
+// The CPU time each process of the tree has spent on its main thread, in ms, by pid: the page's
+// own thread is the one of them that spends most while the page runs.
+export function mainThreadTimes(pid) {
+  const times = new Map();
+  for (const p of processTree(pid)) {
+    try {
+      const fields = fs.readFileSync(`/proc/${p}/task/${p}/stat`, 'utf8').split(') ')[1].split(' ');
+      times.set(p, 10 * (Number(fields[11]) + Number(fields[12])));  // user and system, in 1/100 s
+    } catch (error) { /* gone meanwhile */ }
+  }
+  return times;
 }
 
 // ---------------------------------------------------------------- what the page shows
