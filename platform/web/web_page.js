@@ -35,7 +35,7 @@ globalThis.glaxenPage = (() => {
     const m = page.music;
     let text = "";
     if (page.phase === "loading" && !m) {
-      text = "Loading the show…";
+      text = "Loading the show...";
     } else if (m && m.error && page.phase !== "show") {
       text = "The music did not load; the show runs silent.";
     } else if (m && !m.complete && page.phase !== "show") {
@@ -280,13 +280,13 @@ globalThis.glaxenPage = (() => {
   };
 
   // Queues the stream's next frames (two channels in the heap) right after the last piece, so
-  // the output is the stream sample for sample; after a gap (the bytes ran out) a little ahead.
+  // the output is the stream sample for sample; once the last piece has played out (the start,
+  // or the bytes ran out) a twentieth of a second ahead.
   page.audioQueue = (left, right, frames) => {
     const audio = page.audio;
     if (!audio) return;
     const context = audio.context;
-    const earliest = Math.ceil((context.currentTime + 0.05) * kRate);
-    if (audio.next < earliest) audio.next = earliest;
+    if (audio.next < Math.ceil(context.currentTime * kRate)) audio.next = Math.ceil((context.currentTime + 0.05) * kRate);
     const buffer = context.createBuffer(2, frames, kRate);
     buffer.copyToChannel(HEAPF32.subarray(left >> 2, (left >> 2) + frames), 0);
     buffer.copyToChannel(HEAPF32.subarray(right >> 2, (right >> 2) + frames), 1);
