@@ -121,7 +121,7 @@ class WebDriverPage extends Page {
     super('webkit', {
       init: 'WebKitGTK\'s driver runs no script before the page\'s own',
       touch: 'WebKitGTK\'s driver has no touch input',
-      tabs: 'WebKitGTK\'s driver opens no second tab here',
+      tabs: 'WebKitGTK\'s driver opens a window, not a tab, and the page stays visible',
       consoleErrors: 'WebKitGTK\'s driver does not pass the console on',
       throttle: 'only Chromium slows its CPU on request',
     });
@@ -220,14 +220,15 @@ async function launchWebKit() {
   };
 }
 
-// A process and all its descendants.
+// A process and all its descendants (started from any of their threads).
 function processTree(pid) {
   const tree = [];
   for (const queue = [pid]; queue.length;) {
     const p = queue.shift();
     tree.push(p);
     try {
-      queue.push(...fs.readFileSync(`/proc/${p}/task/${p}/children`, 'utf8').split(' ').filter(Boolean).map(Number));
+      for (const task of fs.readdirSync(`/proc/${p}/task`))
+        queue.push(...fs.readFileSync(`/proc/${p}/task/${task}/children`, 'utf8').split(' ').filter(Boolean).map(Number));
     } catch (error) { /* gone meanwhile */ }
   }
   return tree;
