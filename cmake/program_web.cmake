@@ -2,7 +2,9 @@
 # page's waits (animation frames, input, the music, fetches), and the page's own code
 # (platform/web/web_page.js) run before it, as soon as glaxen.js is. No threads: a plain static
 # host cannot send the headers that shared memory needs. The music is decoded as it plays, so
-# memory stays what it starts with whatever the music's length.
+# the heap stays at its start whatever the music's length. What ASYNCIFY costs a frame against a
+# loop the browser drives (web_frame_loop, below) is in make bench-web; such a loop would need
+# a main routine that runs one frame a call.
 set(page_code ${PROJECT_SOURCE_DIR}/platform/web/web_page.js)
 add_executable(glaxen glaxen_web.cpp)
 target_link_libraries(glaxen PRIVATE glaxen_web)
