@@ -133,6 +133,11 @@ globalThis.glaxenPage = (() => {
     event.preventDefault();
   });
 
+  // Older iOS lets audio start only from a touch's end: the tap's own, right after its pointerup.
+  stage.addEventListener("touchend", () => {
+    if (page.phase === "waiting") unlockAudio();
+  });
+
   // Full screen left during the show ends it.
   document.addEventListener("fullscreenchange", () => {
     if (document.fullscreenElement || !page.fullscreenShow) return;
