@@ -11,8 +11,9 @@
 
 # Debian packages: what building and running the show needs; what the tests, benchmarks and
 # package add; what the Windows builds add (the cross compilers, Wine, and the -dev packages
-# whose versions the libraries are built from); what the web page adds (emscripten, and
-# Chromium for its tests); what the asset generators add.
+# whose versions the libraries are built from); what the web page adds (emscripten, and the
+# three engines its tests drive: Chromium, Firefox ESR, WebKitGTK's MiniBrowser through its
+# WebDriver); what the asset generators add.
 PACKAGES_RUN     := cmake ninja-build g++ pkg-config libsdl2-dev libvorbis-dev libkissfft-dev \
                     libpng-dev libdeflate-dev
 PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
@@ -21,7 +22,8 @@ PACKAGES_TEST    := clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
 PACKAGES_WINDOWS := g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev \
                     libgtest-dev libbenchmark-dev wine wine64 wine32:i386 \
                     pulseaudio pulseaudio-utils
-PACKAGES_WEB     := emscripten chromium nodejs dpkg-dev libvorbis-dev libkissfft-dev
+PACKAGES_WEB     := emscripten chromium firefox-esr webkit2gtk-driver nodejs dpkg-dev \
+                    libvorbis-dev libkissfft-dev
 PACKAGES_ASSETS  := libcairo2-dev libfreetype-dev fonts-dejavu-core
 
 RELEASE  := build/release
@@ -204,7 +206,8 @@ bench-web: deps-test web
 	cd tests/web && npm ci --no-audit --no-fund --silent
 	GLAXEN_WEB=$(abspath $(WEB)) GLAXEN_NATIVE=$(abspath $(RELEASE)) node bench/web_bench.mjs
 
-# The page in headless Chromium; glaxen-render (native) gives the frames it must match.
+# The page in headless Chromium, Firefox ESR and WebKitGTK (GLAXEN_WEB_ENGINES=... picks);
+# the native build gives the frames and the music it must match.
 web-test: deps-test web
 	$(MAKE) release TESTS=ON
 	cd tests/web && npm ci --no-audit --no-fund --silent

@@ -56,7 +56,8 @@ bool musicStreamRestart(MusicStream &s, int64_t decodeTo) {
     return true;
 }
 
-// The ring's free span at a time; a short read is the music's end.
+// The ring's free span at a time; a short read is the music's end, or where its bytes have
+// not arrived yet.
 void musicStreamFill(MusicStream &s, int64_t until) {
     StreamRing &ring = s.ring;
     while (s.music && ring.length < 0 && ring.end < until) {
@@ -65,7 +66,9 @@ void musicStreamFill(MusicStream &s, int64_t until) {
         const int want = static_cast<int>(std::min<int64_t>(space, until - ring.end));
         const int got = readVorbisMusic(s.music, span, want);
         ringCommit(ring, got);
-        if (got < want) ring.length = ring.end;
+        if (got == want) continue;
+        if (!vorbisMusicWaiting(s.music)) ring.length = ring.end;
+        break;
     }
 }
 

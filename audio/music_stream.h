@@ -36,7 +36,7 @@ const char *musicStreamSet(MusicStream &stream, VorbisMusic *music, int64_t deco
 // Back to the first frame, decoded through decodeTo; false when the music cannot seek there.
 bool musicStreamRestart(MusicStream &stream, int64_t decodeTo);
 
-// Decodes into the ring until it reaches until or the music ends.
+// Decodes into the ring until it reaches until, the music ends, or its bytes run out for now.
 void musicStreamFill(MusicStream &stream, int64_t until);
 
 // True once the music is known to end at or before frame.

@@ -1,6 +1,7 @@
 // The show's audio library over a device backend (see show_audio.h).
 #include "audio/show_audio.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -42,14 +43,55 @@ bool restartStream(AudioPlayer &p) {
     return musicStreamRestart(p.stream, decodeAhead(p));
 }
 
-// Opens file, fetching it first where the backend can; null with the reason in *why.
+// Takes music just opened as the stream, decoded through its first frames; null, or the reason
+// it will not play (the stream then closed).
+const char *setMusic(AudioPlayer &p, VorbisMusic *music) {
+    lock(p);
+    rewind(p);
+    const char *why = musicStreamSet(p.stream, music, decodeAhead(p));
+    unlock(p);
+    return why;
+}
+
+// The one line for a stream that will not play; the stream and its handle go.
+void refuse(AudioPlayer &p, const char *file, const char *why) {
+    lock(p);
+    musicStreamClose(p.stream);
+    unlock(p);
+    p.handle = 0;
+    p.arriving = nullptr;
+    std::fprintf(stderr, "glaxen: cannot play %s: %s; the show runs silent\n", file, why);
+}
+
+// Opens the arriving bytes once kOpenStep more have come since the last try, or all have: null
+// while they may yet open or once they have (the stream set), else why they will not play.
+const char *openArrived(AudioPlayer &p) {
+    constexpr int64_t kOpenStep = 16 * 1024;
+    const MusicBytes &bytes = *p.arriving;
+    if (p.backend.fetchError)
+        if (const char *why = p.backend.fetchError(p.backend.user)) return why;
+    const int64_t arrived = bytes.arrived(bytes.user);
+    if (!bytes.complete(bytes.user) && arrived < p.arrivingTried + kOpenStep) return nullptr;
+    p.arrivingTried = arrived;
+    VorbisOpenError error = VorbisOpenError::kNone;
+    VorbisMusic *music = openVorbisMusicBytes(&bytes, &error);
+    if (error == VorbisOpenError::kIncomplete) return nullptr;
+    const char *why = music ? setMusic(p, music) : vorbisOpenErrorText(error);
+    if (why && p.backend.fetchRejected) p.backend.fetchRejected(p.backend.user);
+    p.arriving = nullptr;
+    return why;
+}
+
+// Opens file, or starts fetching it where the backend can (p.arriving then holds its bytes);
+// null, with the reason in *why, when neither works.
 VorbisMusic *openMusic(AudioPlayer &p, const char *file, const char **why) {
     VorbisOpenError error = VorbisOpenError::kNone;
     VorbisMusic *music = openVorbisMusic(file, &error);
     if (music == nullptr && error == VorbisOpenError::kMissing && p.backend.fetch) {
-        *why = p.backend.fetch(p.backend.user, file);
-        if (*why != nullptr) return nullptr;
-        music = openVorbisMusic(file, &error);
+        p.arriving = p.backend.fetch(p.backend.user, file, why);
+        p.arrivingFile = file;
+        p.arrivingTried = 0;
+        return nullptr;
     }
     if (music == nullptr) *why = vorbisOpenErrorText(error);
     return music;
@@ -87,27 +129,24 @@ bool audioInit(void *user, int, uint32_t, uint32_t) {
     return true;
 }
 
-// Opens the whole file and decodes its first frames; 0 without a device, and with one line on
-// standard error when the file cannot be played. A new stream replaces the old one.
+// Opens the whole file and decodes its first frames, or starts fetching it; 0 without a device,
+// and with one line on standard error when the file cannot be played. A new stream replaces the
+// old one.
 uint32_t audioStreamCreateFile(void *user, const char *file, uint64_t, uint64_t, uint32_t) {
     AudioPlayer &p = playerOf(user);
     if (!p.deviceOpen) return 0;
     p.handle = 0;
-    const char *why = nullptr;
-    VorbisMusic *music = openMusic(p, file, &why);
+    p.arriving = nullptr;
     lock(p);
     rewind(p);
-    if (music)
-        why = musicStreamSet(p.stream, music, decodeAhead(p));
-    else
-        musicStreamClose(p.stream);
+    musicStreamClose(p.stream);
     unlock(p);
-    if (why == nullptr && p.backend.load) why = p.backend.load(p.backend.user, file);
+    const char *why = nullptr;
+    VorbisMusic *music = openMusic(p, file, &why);
+    if (music) why = setMusic(p, music);
+    if (p.arriving) why = openArrived(p);
     if (why != nullptr) {
-        lock(p);
-        musicStreamClose(p.stream);
-        unlock(p);
-        std::fprintf(stderr, "glaxen: cannot play %s: %s; the show runs silent\n", file, why);
+        refuse(p, file, why);
         return 0;
     }
     p.lastHandle = p.lastHandle + 1 == 0 ? 1 : p.lastHandle + 1;  // never 0
@@ -130,7 +169,7 @@ bool audioSetVolume(void *user, uint32_t volume) {
 // it has played to its end.
 bool audioChannelPlay(void *user, uint32_t handle, bool restart) {
     AudioPlayer &p = playerOf(user);
-    if (handle == 0 || handle != p.handle) return false;
+    if (handle == 0 || handle != p.handle || p.stream.music == nullptr) return false;
     lock(p);
     bool ready = true;
     if (restart || musicStreamEnded(p.stream, heardNow(p))) ready = restartStream(p);
@@ -192,6 +231,32 @@ void audioPull(AudioPlayer &p, float *stereo, int frames) {
     musicStreamFill(p.stream, p.sent + frames + kSpectrumWindow);
     ringCopy(p.stream.ring, p.sent, frames, p.gain, stereo);
     p.sent += frames;
+}
+
+// The frames decoded from the next one sent on; past the end the stream has none.
+int audioPullable(AudioPlayer &p, int frames) {
+    if (!p.playing || p.stream.music == nullptr) return 0;
+    musicStreamFill(p.stream, p.sent + frames + kSpectrumWindow);
+    const StreamRing &ring = p.stream.ring;
+    const int64_t end = ring.length >= 0 ? std::min(ring.end, ring.length) : ring.end;
+    return static_cast<int>(std::clamp<int64_t>(end - p.sent, 0, frames));
+}
+
+// Arriving: opened when it can be; open: playable once it has a first frame.
+AudioStreamState audioStreamArrive(AudioPlayer &p) {
+    if (p.handle == 0) return AudioStreamState::kNone;
+    const char *why = p.arriving ? openArrived(p) : nullptr;
+    if (why == nullptr && p.arriving) return AudioStreamState::kArriving;
+    lock(p);
+    musicStreamFill(p.stream, decodeAhead(p));
+    const int64_t decoded = p.stream.ring.end, length = p.stream.ring.length;
+    unlock(p);
+    if (why == nullptr && length == 0) why = "no sound in it";
+    if (why != nullptr) {
+        refuse(p, p.arrivingFile.c_str(), why);
+        return AudioStreamState::kNone;
+    }
+    return decoded > 0 ? AudioStreamState::kPlayable : AudioStreamState::kArriving;
 }
 
 // Under the lock, since a device's thread moves the clock.

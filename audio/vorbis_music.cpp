@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -22,6 +23,8 @@ constexpr int kMaxHolesInARow = 64;  // damaged stretches skipped before the res
 
 struct VorbisMusic {
     OggVorbis_File file{};
+    const MusicBytes *bytes = nullptr;  // the bytes read, or null for a file
+    int64_t offset = 0;                 // the next of them vorbisfile reads
     bool seekable = false;
     VorbisMusicSource first;
     std::vector<int64_t> linkOutput;  // output frame where each link starts, then the total
@@ -33,6 +36,7 @@ struct VorbisMusic {
     int blockLink = -1;        // the link and rate they came from
     int blockRate = 0;         //
     bool fileEnded = false;    // the decoder gave its last block
+    bool waiting = false;      // the last read stopped where the bytes have not arrived yet
 };
 
 namespace {
@@ -55,8 +59,14 @@ void mapLinks(VorbisMusic &m) {
     m.linkOutput.push_back(output);
 }
 
-// Decodes the next block into m.block; false at the end. Holes (damaged pages) are skipped;
-// any other error, or a link at a rate the converter does not take, ends the music there.
+// True while the bytes read are still arriving.
+bool arriving(const VorbisMusic &m) {
+    return m.bytes && !m.bytes->complete(m.bytes->user);
+}
+
+// Decodes the next block into m.block; false at the end, or waiting for bytes still to come.
+// Holes (damaged pages) are skipped; any other error, or a link at a rate the converter does
+// not take, ends the music there.
 bool decodeBlock(VorbisMusic &m) {
     for (int holes = 0; !m.fileEnded && holes <= kMaxHolesInARow;) {
         float **pcm = nullptr;
@@ -65,6 +75,10 @@ bool decodeBlock(VorbisMusic &m) {
         if (got == OV_HOLE) {
             ++holes;
             continue;
+        }
+        if (got <= 0 && arriving(m)) {
+            m.waiting = true;
+            return false;
         }
         const vorbis_info *info = got > 0 ? ov_info(&m.file, link) : nullptr;
         if (!rateSupported(info)) break;
@@ -127,6 +141,69 @@ std::FILE *openMusicFile(const char *path, VorbisOpenError &error) {
 #endif
 }
 
+// Opens the decoder in m on source from its first byte, the rest of m as new: the links, their
+// rates and the first one's format. When the file does not open, the source is left open; at a
+// rate the converter does not take, the decoder is (ov_clear closes both).
+VorbisOpenError openDecoder(VorbisMusic &m, void *source, const ov_callbacks &callbacks) {
+    m.offset = 0;
+    m.linkOutput.clear();
+    m.linkSource.clear();
+    m.link = m.blockLink = -1;
+    m.blockFrames = 0;
+    m.fileEnded = m.waiting = false;
+    const int opened = ov_open_callbacks(source, &m.file, nullptr, 0, callbacks);
+    if (opened != 0) {
+        m.fileEnded = true;
+        return opened == OV_EREAD ? VorbisOpenError::kUnreadable : VorbisOpenError::kNotVorbis;
+    }
+    m.seekable = ov_seekable(&m.file) != 0;
+    m.first.links = static_cast<int>(ov_streams(&m.file));
+    for (int i = 0; i < m.first.links; ++i) {
+        if (rateSupported(ov_info(&m.file, i))) continue;
+        m.fileEnded = true;
+        return VorbisOpenError::kUnsupportedRate;
+    }
+    const vorbis_info *info = ov_info(&m.file, 0);
+    m.first.rate = static_cast<int>(info->rate);
+    m.first.channels = info->channels;
+    m.first.bitrate = std::max(0L, info->bitrate_nominal);
+    if (m.seekable) mapLinks(m);
+    m.block.resize(2 * static_cast<size_t>(kResamplerPushFrames));
+    return VorbisOpenError::kNone;
+}
+
+// vorbisfile's read from the bytes: 0 with errno 0 where they run out, which it takes as the end
+// for now (it reads on from there when asked again).
+size_t readArrived(void *out, size_t size, size_t count, void *source) {
+    VorbisMusic &m = *static_cast<VorbisMusic *>(source);
+    const size_t got = m.bytes->read(m.bytes->user, m.offset, out, size * count);
+    m.offset += static_cast<int64_t>(got);
+    errno = 0;
+    return got / size;
+}
+
+// Seeks within bytes that have all arrived.
+int seekArrived(void *source, ogg_int64_t offset, int whence) {
+    VorbisMusic &m = *static_cast<VorbisMusic *>(source);
+    const int64_t size = m.bytes->arrived(m.bytes->user);
+    const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? m.offset : size;
+    if (base + offset < 0 || base + offset > size) return -1;
+    m.offset = base + offset;
+    return 0;
+}
+
+// Where the next read starts.
+long tellArrived(void *source) {
+    return static_cast<long>(static_cast<VorbisMusic *>(source)->offset);
+}
+
+// The decoder on m's bytes from the first: seekable once they have all arrived.
+VorbisOpenError openArrived(VorbisMusic &m) {
+    const ov_callbacks callbacks{readArrived, arriving(m) ? nullptr : seekArrived, nullptr,
+                                 tellArrived};
+    return openDecoder(m, &m, callbacks);
+}
+
 }  // namespace
 
 // The file first, then the decoder on it.
@@ -136,29 +213,39 @@ VorbisMusic *openVorbisMusic(const char *path, VorbisOpenError *error) {
     std::FILE *file = openMusicFile(path, *error);
     if (!file) return nullptr;
     auto *music = new (std::nothrow) VorbisMusic;
-    const int opened =
-        music ? ov_open_callbacks(file, &music->file, nullptr, 0, OV_CALLBACKS_DEFAULT) : OV_EREAD;
-    if (opened != 0) {
-        std::fclose(file);
-        delete music;
-        *error = opened == OV_EREAD ? VorbisOpenError::kUnreadable : VorbisOpenError::kNotVorbis;
-        return nullptr;
-    }
-    music->seekable = ov_seekable(&music->file) != 0;
-    music->first.links = static_cast<int>(ov_streams(&music->file));
-    for (int i = 0; i < music->first.links; ++i) {
-        if (rateSupported(ov_info(&music->file, i))) continue;
+    *error = music ? openDecoder(*music, file, OV_CALLBACKS_DEFAULT) : VorbisOpenError::kUnreadable;
+    if (*error == VorbisOpenError::kNone) return music;
+    if (*error == VorbisOpenError::kUnsupportedRate) {
         closeVorbisMusic(music);
-        *error = VorbisOpenError::kUnsupportedRate;
         return nullptr;
     }
-    const vorbis_info *info = ov_info(&music->file, 0);
-    music->first.rate = static_cast<int>(info->rate);
-    music->first.channels = info->channels;
-    if (music->seekable) mapLinks(*music);
-    music->block.resize(2 * static_cast<size_t>(kResamplerPushFrames));
-    *error = VorbisOpenError::kNone;
-    return music;
+    std::fclose(file);
+    delete music;
+    return nullptr;
+}
+
+// Bytes that do not start as Ogg are refused at once, arrived or not; too few to open wait.
+VorbisMusic *openVorbisMusicBytes(const MusicBytes *bytes, VorbisOpenError *error) {
+    VorbisOpenError ignored;
+    if (!error) error = &ignored;
+    const bool complete = bytes->complete(bytes->user);
+    char magic[4] = {};
+    const bool magicHere = bytes->read(bytes->user, 0, magic, sizeof magic) == sizeof magic;
+    if ((magicHere || complete) && std::memcmp(magic, "OggS", sizeof magic) != 0) {
+        *error = VorbisOpenError::kNotVorbis;
+        return nullptr;
+    }
+    auto *music = new (std::nothrow) VorbisMusic;
+    if (music == nullptr) {
+        *error = VorbisOpenError::kUnreadable;
+        return nullptr;
+    }
+    music->bytes = bytes;
+    *error = openArrived(*music);
+    if (*error == VorbisOpenError::kNone) return music;
+    if (*error == VorbisOpenError::kNotVorbis && !complete) *error = VorbisOpenError::kIncomplete;
+    closeVorbisMusic(music);
+    return nullptr;
 }
 
 // For the one line a player prints.
@@ -176,6 +263,8 @@ const char *vorbisOpenErrorText(VorbisOpenError error) {
         return "not Ogg Vorbis";
     case VorbisOpenError::kUnsupportedRate:
         return "sample rate not supported";
+    case VorbisOpenError::kIncomplete:
+        return "not all here yet";
     }
     return "unknown error";
 }
@@ -191,6 +280,7 @@ void closeVorbisMusic(VorbisMusic *music) {
 // link change or the end of the file, and starts the next link's converter.
 int readVorbisMusic(VorbisMusic *music, float *frames, int count) {
     VorbisMusic &m = *music;
+    m.waiting = false;
     int got = 0;
     while (got < count) {
         if (m.link >= 0) {
@@ -199,6 +289,7 @@ int readVorbisMusic(VorbisMusic *music, float *frames, int count) {
             if (resamplerDone(m.resampler)) {
                 m.link = -1;
             } else if (m.blockFrames == 0 && !decodeBlock(m)) {
+                if (m.waiting) break;
                 resamplerEnd(m.resampler);
             } else if (m.blockLink != m.link || m.blockRate != m.resampler.rate) {
                 resamplerEnd(m.resampler);
@@ -215,10 +306,24 @@ int readVorbisMusic(VorbisMusic *music, float *frames, int count) {
     return got;
 }
 
+// The last read's stop.
+bool vorbisMusicWaiting(const VorbisMusic *music) {
+    return music->waiting;
+}
+
 // Finds the link, starts its converter at the frame, and has the decoder go to the first
 // source frame the converter reaches back to, so the output matches a read from the start.
+// Bytes opened while arriving open again: at their first frame, or seekable once all are here.
 bool seekVorbisMusic(VorbisMusic *music, int64_t frame) {
     VorbisMusic &m = *music;
+    if (!m.seekable && m.bytes && (frame <= 0 || !arriving(m))) {
+        ov_clear(&m.file);
+        if (openArrived(m) != VorbisOpenError::kNone) {
+            ov_clear(&m.file);
+            return false;
+        }
+        if (!m.seekable) return true;
+    }
     if (!m.seekable) return false;
     m.blockFrames = 0;
     m.link = -1;

@@ -10,6 +10,8 @@ endif()
 message(STATUS "glaxen platform: ${GLAXEN_PLATFORM}")
 if(GLAXEN_PLATFORM STREQUAL "win32")
   enable_language(RC)  # the programs' resources: the start dialog and the icon
+elseif(GLAXEN_PLATFORM STREQUAL "web")
+  include(cmake/compiler_web.cmake)
 endif()
 
 # Cross-built programs run where the build runs through an emulator: Wine for Windows. Their

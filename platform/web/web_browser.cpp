@@ -1,77 +1,45 @@
-// The page's calls (see web_browser.h), in JavaScript on emscripten's EM_JS. The waits
-// (animation frames, input, fetches) suspend the show's one blocking routine under ASYNCIFY
-// (EM_ASYNC_JS) and resume it when the browser has the answer. Each is called through a
-// function of this file: emscripten's linker keeps an EM_ASYNC_JS only for calls from its own
-// object file.
+// The page's calls (see web_browser.h), in JavaScript on emscripten's EM_JS, most of them
+// reaching the page's own code (web_page.js). The waits (animation frames, input, fetches, the
+// music) suspend the show's one blocking routine under ASYNCIFY (EM_ASYNC_JS) and resume it
+// when the browser has the answer. Each is called through a function of this file: emscripten's
+// linker keeps an EM_ASYNC_JS only for calls from its own object file.
 #include "platform/web/web_browser.h"
 
 #include <emscripten.h>
 
 // clang-format off
-EM_JS(void, browserStartJs, (int width, int height), {
-    const canvas = document.getElementById("screen");
-    canvas.width = width;
-    canvas.height = height;
-    const page = {
-        canvas: canvas,
-        // The test mode reads its canvas back: Chromium keeps such a canvas in memory.
-        context: canvas.getContext("2d", {
-            alpha: false, willReadFrequently: new URLSearchParams(location.search).has("test")}),
-        inputs: [], wake: null, escape: false, fullscreenShow: false, captured: {}, audio: null,
-        // For the benchmarks, when the page is loaded with ?timings: when each frame went on the
-        // canvas, and how long the show took to compute it after the animation frame it waited for.
-        timings: new URLSearchParams(location.search).has("timings"),
-        putTimes: [], computeTimes: [], resumedAt: 0,
-        shownFrames: 0,  // everything put on the canvas, counted
-    };
-    globalThis.glaxenPage = page;
-    const push = (input) => {
-        page.inputs.push(input);
-        if (page.wake) page.wake();
-    };
-    const keys = {Enter: 1, NumpadEnter: 1, Space: 2, Tab: 3};
-    window.addEventListener("keydown", (event) => {
-        if (event.code === "Escape") {
-            page.escape = true;
-        } else if (event.code in keys) {
-            if (!event.repeat) push({kind: keys[event.code], x: 0, y: 0});
-        } else {
-            return;
-        }
-        event.preventDefault();
-    });
-    // The canvas is letterboxed inside its box (object-fit: contain): a click maps back to the
-    // picture's own pixels.
-    canvas.addEventListener("click", (event) => {
-        const box = canvas.getBoundingClientRect();
-        const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
-        const x = (event.clientX - box.left - (box.width - canvas.width * scale) / 2) / scale;
-        const y = (event.clientY - box.top - (box.height - canvas.height * scale) / 2) / scale;
-        push({kind: 4, x: Math.floor(x), y: Math.floor(y)});
-    });
-    document.addEventListener("fullscreenchange", () => {
-        if (document.fullscreenElement || !page.fullscreenShow) return;
-        page.fullscreenShow = false;
-        page.escape = true;
-    });
+EM_JS(void, browserStart, (int width, int height), {
+    const page = glaxenPage;
+    page.canvas.width = width;
+    page.canvas.height = height;
+    // The test mode reads its canvas back: Chromium keeps such a canvas in memory.
+    page.context = page.canvas.getContext("2d", {
+        alpha: false, willReadFrequently: new URLSearchParams(location.search).has("test")});
 });
 
+// The frame's pixels wrapped once as an ImageData over the heap, again only when the heap moves.
 EM_JS(void, browserPutPixels, (const uint32_t *rgba, int width, int height), {
     const page = glaxenPage;
     ++page.shownFrames;
-    if (page.timings) {
-        const now = performance.now();
-        page.putTimes.push(now);
-        if (page.resumedAt) page.computeTimes.push(now - page.resumedAt);
-        page.resumedAt = 0;
+    if (page.timings) page.marks[4] = performance.now();
+    let image = page.image;
+    if (!image || page.imageAt !== rgba || image.data.buffer !== HEAPU8.buffer) {
+        image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+        page.image = image;
+        page.imageAt = rgba;
     }
-    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    page.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    page.context.putImageData(image, 0, 0);
+    if (page.timings) {
+        const marks = page.marks;
+        marks[5] = performance.now();
+        if (marks[0]) page.frames.push([marks[5] - marks[0], marks[2] - marks[1], marks[4] - marks[3], marks[5] - marks[4], marks[5]]);
+        marks.fill(0);
+    }
 });
 
 EM_ASYNC_JS(void, browserNextAnimationFrameJs, (), {
     await new Promise((resolve) => requestAnimationFrame(resolve));
-    if (glaxenPage.timings) glaxenPage.resumedAt = performance.now();
+    if (glaxenPage.timings) glaxenPage.marks[0] = performance.now();
 });
 
 EM_ASYNC_JS(void, browserYieldJs, (), {
@@ -88,8 +56,12 @@ EM_ASYNC_JS(int, browserNextInputJs, (int *x, int *y), {
     return input.kind;
 });
 
-EM_JS(void, browserClearInputs, (), {
-    glaxenPage.inputs = [];
+EM_JS(void, browserSetPhaseJs, (int phase), {
+    glaxenPage.setPhase(phase);
+});
+
+EM_JS(void, browserEndShow, (), {
+    glaxenPage.endShow();
 });
 
 EM_JS(int, browserTakeEscapeJs, (), {
@@ -100,14 +72,9 @@ EM_JS(int, browserTakeEscapeJs, (), {
 
 EM_JS(void, browserEnterFullscreen, (), {
     const page = glaxenPage;
-    if (!page.canvas.requestFullscreen) return;
+    if (!page.stage.requestFullscreen || page.fullscreenShow || document.fullscreenElement) return;
     page.fullscreenShow = true;
-    page.canvas.requestFullscreen().catch(() => { page.fullscreenShow = false; });
-});
-
-EM_JS(void, browserLeaveFullscreen, (), {
-    glaxenPage.fullscreenShow = false;
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    page.stage.requestFullscreen().catch(() => { page.fullscreenShow = false; });
 });
 
 EM_JS(double, browserNow, (), {
@@ -118,22 +85,33 @@ EM_JS(double, browserCalendarSeconds, (), {
     return Date.now() / 1000;
 });
 
-EM_JS(int, browserParameterJs, (const char *name, char *out, int size), {
+// The parameter's UTF-8 bytes, or -1 when it is absent; then the bytes themselves.
+EM_JS(int, browserParameterLength, (const char *name), {
     const value = new URLSearchParams(location.search).get(UTF8ToString(name));
-    if (value === null) return 0;
-    stringToUTF8(value, out, size);
-    return 1;
+    return value === null ? -1 : lengthBytesUTF8(value);
+});
+EM_JS(void, browserParameterCopy, (const char *name, char *out, int size), {
+    stringToUTF8(new URLSearchParams(location.search).get(UTF8ToString(name)), out, size);
 });
 
 EM_ASYNC_JS(int, browserFetchFileJs, (const char *name), {
     const path = UTF8ToString(name);
+    let url;
     try {
-        const response = await fetch(path);
+        url = new URL(path, location.href);
+    } catch (error) {
+        return -3;
+    }
+    if (url.origin !== location.origin) return -3;
+    try {
+        const response = await fetch(url);
         if (!response.ok) return response.status;
+        const folder = path.substring(0, path.lastIndexOf("/"));
+        if (folder) FS.mkdirTree(folder);
         FS.writeFile(path, new Uint8Array(await response.arrayBuffer()));
         return 200;
     } catch (error) {
-        return 0;
+        return -1;
     }
 });
 
@@ -146,84 +124,84 @@ EM_JS(void, browserCaptureFrame, (uint32_t k), {
     page.captured[k] = page.context.getImageData(0, 0, page.canvas.width, page.canvas.height).data;
 });
 
+EM_JS(void, browserMark, (int part), {
+    if (glaxenPage.timings) glaxenPage.marks[part] = performance.now();
+});
+
+// ---------------------------------------------------------------- the music's download
+
+EM_JS(void, browserMusicFetch, (const char *name), {
+    glaxenPage.fetchMusic(UTF8ToString(name));
+});
+
+EM_JS(int, browserMusicRead, (double offset, void *out, int size), {
+    const music = glaxenPage.music;
+    const n = Math.max(0, Math.min(size, music.arrived - offset));
+    HEAPU8.set(music.bytes.subarray(offset, offset + n), out);
+    return n;
+});
+
+EM_JS(double, browserMusicArrived, (), {
+    return glaxenPage.music.arrived;
+});
+
+EM_JS(int, browserMusicCompleteJs, (), {
+    return glaxenPage.music.complete ? 1 : 0;
+});
+
+EM_JS(int, browserMusicError, (), {
+    return glaxenPage.music.error || 0;
+});
+
+EM_JS(void, browserMusicRejected, (), {
+    glaxenPage.music.rejected = true;
+});
+
+EM_JS(int, browserMusicKeepsAheadJs, (double bytesPerSecond), {
+    return glaxenPage.musicKeepsAhead(bytesPerSecond) ? 1 : 0;
+});
+
+EM_ASYNC_JS(void, browserWaitMusicJs, (), {
+    const page = glaxenPage;
+    await new Promise((resolve) => {
+        page.wake = resolve;
+        setTimeout(resolve, 250);
+    });
+    page.wake = null;
+});
+
 // ---------------------------------------------------------------- Web Audio
 
-EM_JS(int, browserAudioOpenJs, (), {
-    const Context = globalThis.AudioContext || globalThis.webkitAudioContext;
-    if (!Context) return 0;
-    try {
-        const context = new Context();
-        const gain = context.createGain();
-        gain.connect(context.destination);
-        glaxenPage.audio = {context: context, gain: gain, stream: null, source: null, start: 0,
-                            held: null};
-        return 1;
-    } catch (error) {
-        return 0;
-    }
+EM_JS(int, browserAudioAvailableJs, (), {
+    return globalThis.AudioContext || globalThis.webkitAudioContext ? 1 : 0;
 });
 
-EM_JS(int, browserAudioSetStreamJs, (const float *left, const float *right, int frames, int rate), {
-    const audio = glaxenPage.audio;
-    try {
-        const stream = audio.context.createBuffer(2, frames, rate);
-        stream.copyToChannel(new Float32Array(HEAPF32.buffer, left, frames), 0);
-        stream.copyToChannel(new Float32Array(HEAPF32.buffer, right, frames), 1);
-        audio.stream = stream;
-        return 1;
-    } catch (error) {
-        return 0;
-    }
+EM_JS(int, browserAudioPlayJs, (), {
+    return glaxenPage.audioPlay() ? 1 : 0;
 });
 
-EM_JS(void, browserAudioSetGain, (double gain), {
-    glaxenPage.audio.gain.gain.value = gain;
+EM_JS(void, browserAudioQueue, (const float *left, const float *right, int frames), {
+    glaxenPage.audioQueue(left, right, frames);
 });
 
-EM_JS(void, browserAudioPlay, (), {
-    const audio = glaxenPage.audio;
-    audio.context.resume().catch(() => {});
-    const source = audio.context.createBufferSource();
-    source.buffer = audio.stream;
-    source.connect(audio.gain);
-    audio.start = audio.context.currentTime;
-    source.start(audio.start);
-    audio.source = source;
-    audio.held = null;
+EM_JS(double, browserAudioQueued, (), {
+    return glaxenPage.audioQueued();
 });
 
-// The context's time at the output now: its output timestamp moved on by the time since it
-// was taken while the context runs (currentTime alone moves in jumps of 10-20 ms).
-EM_JS(double, browserAudioHeardSeconds, (), {
-    const audio = glaxenPage.audio;
-    if (!audio || !audio.source) return -1;
-    if (audio.held !== null) return audio.held;
-    const context = audio.context;
-    let now = context.currentTime - (context.outputLatency || 0);
-    if (context.getOutputTimestamp) {
-        const stamp = context.getOutputTimestamp();
-        if (stamp.performanceTime > 0) {
-            now = stamp.contextTime;
-            if (context.state === "running")
-                now += (performance.now() - stamp.performanceTime) / 1000;
-        }
-    }
-    return now - audio.start;
+EM_JS(double, browserAudioHeardFrame, (), {
+    return glaxenPage.audioHeardFrame();
 });
 
 EM_JS(void, browserAudioStop, (), {
-    const audio = glaxenPage.audio;
-    if (!audio || !audio.source) return;
-    audio.held = null;
-    audio.held = browserAudioHeardSeconds();
-    audio.source.stop();
+    glaxenPage.audioStop();
 });
 
 EM_JS(void, browserAudioClose, (), {
-    const audio = glaxenPage.audio;
-    if (!audio) return;
-    audio.context.close().catch(() => {});
-    glaxenPage.audio = null;
+    glaxenPage.audioClose();
+});
+
+EM_JS(void, browserAudioSetGain, (double gain), {
+    if (glaxenPage.audio) glaxenPage.audio.gain.gain.value = gain;
 });
 // clang-format on
 
@@ -233,10 +211,6 @@ EM_JS(void, browserAudioClose, (), {
 // this file.
 extern "C" {
 
-void browserStart(int width, int height) {
-    browserStartJs(width, height);
-}
-
 void browserNextAnimationFrame() {
     browserNextAnimationFrameJs();
 }
@@ -245,12 +219,16 @@ void browserYield() {
     browserYieldJs();
 }
 
-int browserFetchFile(const char *name) {
-    return browserFetchFileJs(name);
+int browserFetchFile(const char *path) {
+    return browserFetchFileJs(path);
 }
 
 BrowserInput browserNextInput(int *x, int *y) {
     return static_cast<BrowserInput>(browserNextInputJs(x, y));
+}
+
+void browserSetPhase(BrowserPhase phase) {
+    browserSetPhaseJs(static_cast<int>(phase));
 }
 
 bool browserTakeEscape() {
@@ -261,16 +239,34 @@ void browserShowCursor(bool visible) {
     browserShowCursorJs(visible ? 1 : 0);
 }
 
-bool browserParameter(const char *name, char *out, int size) {
-    return browserParameterJs(name, out, size) != 0;
+bool browserMusicComplete() {
+    return browserMusicCompleteJs() != 0;
 }
 
-bool browserAudioOpen() {
-    return browserAudioOpenJs() != 0;
+bool browserMusicKeepsAhead(double bytesPerSecond) {
+    return browserMusicKeepsAheadJs(bytesPerSecond) != 0;
 }
 
-bool browserAudioSetStream(const float *left, const float *right, int frames, int rate) {
-    return browserAudioSetStreamJs(left, right, frames, rate) != 0;
+void browserWaitMusic() {
+    browserWaitMusicJs();
+}
+
+bool browserAudioAvailable() {
+    return browserAudioAvailableJs() != 0;
+}
+
+bool browserAudioPlay() {
+    return browserAudioPlayJs() != 0;
 }
 
 }  // extern "C"
+
+// The length first, then the bytes, however many.
+bool browserParameter(const char *name, std::string &value) {
+    const int length = browserParameterLength(name);
+    if (length < 0) return false;
+    value.assign(static_cast<size_t>(length) + 1, '\0');
+    browserParameterCopy(name, value.data(), length + 1);
+    value.resize(static_cast<size_t>(length));
+    return true;
+}

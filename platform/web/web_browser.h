@@ -1,18 +1,27 @@
-// The page's own calls, written in JavaScript and called from the web platform: the canvas,
-// input, full screen, animation frames, the page's address, files fetched from its folder, and
-// Web Audio. Everything the browser keeps for the show lives in one object on the page
-// (`glaxenPage`), made by browserStart; its audio part is made and closed with each show's
-// audio. Needs: emscripten.
+// The page's own calls, called from the web platform: the canvas, input, the show's phases on
+// the page (full screen, the screen kept awake), animation frames, the page's address, files
+// fetched from its folder, the music's download and Web Audio. The page's code (web_page.js)
+// runs before the program does and keeps everything in one object on the page (`glaxenPage`);
+// these calls reach it. Needs: emscripten.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // What browserNextInput reports.
 enum class BrowserInput { kEnter = 1, kSpace = 2, kTab = 3, kClick = 4 };
 
+// What the program is doing, for the page: its line, its layout and the gestures it takes.
+enum class BrowserPhase { kDialog = 1, kWaiting = 2, kShow = 3 };
+
+// What a fetch comes to besides an HTTP status.
+constexpr int kFetchFailed = -1;     // the request failed
+constexpr int kFetchBrokeOff = -2;   // the answer was cut short
+constexpr int kFetchElsewhere = -3;  // not on the page's own origin: never requested
+
 extern "C" {
 
-// Sets the page up once: the canvas (640 x 480, opaque), its listeners and the page's state.
+// Sets the canvas up once: width x height, opaque.
 void browserStart(int width, int height);
 
 // Puts width x height RGBA pixels (opaque) on the canvas.
@@ -24,22 +33,23 @@ void browserNextAnimationFrame();
 // Lets the page run its events (a test run that does not wait for animation frames).
 void browserYield();
 
-// Forgets the keys and clicks not yet taken.
-void browserClearInputs();
-
-// Waits for a key or a click on the canvas; a click's canvas pixel in *x, *y.
+// Waits for a key, a click on the canvas or a tap; a click's canvas pixel in *x, *y.
 BrowserInput browserNextInput(int *x, int *y);
 
-// True when Escape was pressed, or full screen was left while the show had it, since the last
-// call; the latch is cleared.
+// Tells the page what the program is doing now.
+void browserSetPhase(BrowserPhase phase);
+
+// The show is over or called off: full screen left, the screen free to sleep, the page's layout
+// back.
+void browserEndShow();
+
+// True when Escape was pressed, full screen was left while the show had it, or a touch ended
+// the show, since the last call; the latch is cleared.
 bool browserTakeEscape();
 
-// Asks for full screen for the canvas (the show started from a gesture); a refusal leaves the
-// show in the page.
+// Asks for full screen for the picture unless the gesture that started the show did; a refusal
+// leaves the picture filling the page.
 void browserEnterFullscreen();
-
-// Leaves full screen if the page has it.
-void browserLeaveFullscreen();
 
 // Milliseconds since the page loaded, from the browser's monotonic clock.
 double browserNow();
@@ -47,12 +57,9 @@ double browserNow();
 // Seconds of the calendar clock.
 double browserCalendarSeconds();
 
-// The page address's parameter name into out (size bytes, terminated); false when absent.
-bool browserParameter(const char *name, char *out, int size);
-
-// Fetches the page folder's file name into the file system at the same name: the HTTP status
-// (200 when written), or 0 when the fetch failed.
-int browserFetchFile(const char *name);
+// Fetches the file at path (relative to the page; folders are made) into the file system at
+// the same path: the HTTP status (200 when written), kFetchFailed, or kFetchElsewhere.
+int browserFetchFile(const char *path);
 
 // The mouse cursor over the canvas.
 void browserShowCursor(bool visible);
@@ -60,28 +67,68 @@ void browserShowCursor(bool visible);
 // Copies frame k's canvas pixels for a test to read (glaxenPage.captured[k]).
 void browserCaptureFrame(uint32_t k);
 
+// For the benchmarks (?timings): the time now as mark part of this frame; the page marks the
+// animation frame's start and the canvas's put itself, and keeps each frame's part times.
+void browserMark(int part);
+constexpr int kMarkSpectrum = 1;      // the spectrum read starts
+constexpr int kMarkSpectrumDone = 2;  // and ends
+constexpr int kMarkRgba = 3;          // the RGBA pass starts
+
+// ---------------------------------------------------------------- the music's download
+
+// Starts fetching the music from the page's folder unless its bytes are here or coming.
+void browserMusicFetch(const char *name);
+
+// Copies up to size of its bytes from offset on into out: how many have arrived there.
+int browserMusicRead(double offset, void *out, int size);
+
+// The bytes here now; whether they are all.
+double browserMusicArrived();
+bool browserMusicComplete();
+
+// Why the download failed: 0 while it has not, the HTTP status of an answer that is not the
+// file, kFetchFailed or kFetchBrokeOff.
+int browserMusicError();
+
+// The bytes are not music that plays: the next fetch starts over.
+void browserMusicRejected();
+
+// True when playing can start without catching up with the download, the file holding
+// bytesPerSecond for each second of music.
+bool browserMusicKeepsAhead(double bytesPerSecond);
+
+// Waits until more of the music arrives, its download fails, Escape comes, or a quarter second.
+void browserWaitMusic();
+
 // ---------------------------------------------------------------- Web Audio
 
-// A new audio context with a gain node to its output; false when the browser has none.
-bool browserAudioOpen();
+// True when the browser has Web Audio.
+bool browserAudioAvailable();
 
-// The stream to play: frames of stereo at rate, its two channels.
-bool browserAudioSetStream(const float *left, const float *right, int frames, int rate);
+// Starts a stream from its first frame, queued as the program pulls it; false without the
+// audio context a gesture makes.
+bool browserAudioPlay();
 
-// The output gain, 0 to 1.
-void browserAudioSetGain(double gain);
+// Queues frames of the stream, two channels, right after the frames queued before.
+void browserAudioQueue(const float *left, const float *right, int frames);
 
-// Plays the stream from its first frame now (the context resumed: a gesture started the show).
-void browserAudioPlay();
+// Frames queued and not heard yet.
+double browserAudioQueued();
 
-// Seconds into the stream heard now, from the output's timestamp; negative before the first
-// frame is heard. Held where it was once stopped.
-double browserAudioHeardSeconds();
+// The stream frame heard now, from the output's clock; negative before the first. Held where
+// it was once stopped.
+double browserAudioHeardFrame();
 
 // Stops the stream; the heard position stays where it is.
 void browserAudioStop();
 
-// Closes the context.
+// The stream is over: the context rests until the next gesture.
 void browserAudioClose();
 
+// The output gain, 0 to 1.
+void browserAudioSetGain(double gain);
+
 }  // extern "C"
+
+// The page address's parameter name, whole, into value; false when absent.
+bool browserParameter(const char *name, std::string &value);

@@ -19,14 +19,15 @@ bool loadDisplay(void *) {
     return true;
 }
 
-// Full screen is asked for now, while the gesture that started the show still counts; a
-// refusal leaves the canvas in the page.
+// The show's phase on the page: full screen, unless the gesture that started the show asked
+// for it already (a refusal leaves the picture filling the page), and the screen kept awake.
 bool createWindow(void *user, const char *, int width, int height, bool fullscreen) {
     WebDisplay &d = displayOf(user);
     d.width = width;
     d.height = height;
     d.fullscreen = fullscreen;
     if (fullscreen) browserEnterFullscreen();
+    browserSetPhase(BrowserPhase::kShow);
     return true;
 }
 
@@ -83,6 +84,7 @@ void unlock(void *) {}
 // Opaque RGBA in place, on the canvas, then the wait for the next animation frame.
 void show(void *user) {
     WebDisplay &d = displayOf(user);
+    browserMark(kMarkRgba);
     convertPixelsRgba(d.target.data(), static_cast<int>(d.target.size()));
     browserPutPixels(d.target.data(), d.width, d.height);
     ++d.shown;
@@ -109,9 +111,9 @@ void destroyChain(void *user) {
 // Nothing is held between the page and the canvas.
 void releaseDisplay(void *) {}
 
-// Full screen is left; the canvas stays for the dialog.
-void destroyWindow(void *user) {
-    if (displayOf(user).fullscreen) browserLeaveFullscreen();
+// Full screen is left, the screen may sleep; the canvas stays for the dialog.
+void destroyWindow(void *) {
+    browserEndShow();
 }
 
 void unregisterClass(void *) {}

@@ -7,6 +7,7 @@
 #include "show/show_frame.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -17,9 +18,11 @@ WebPlatform &platformOf(void *user) {
 
 }  // namespace
 
-// The canvas and its listeners, then the test mode if the address asks for it.
+// The canvas, then the test mode if the address asks for it.
 bool webPlatformInit(WebPlatform &platform) {
     browserStart(kScreenWidth, kScreenHeight);
+    std::string timings;
+    platform.timings = browserParameter("timings", timings);
     return webTestModeInit(platform.test);
 }
 
@@ -63,5 +66,14 @@ ShowPlatform webShowPlatform(WebPlatform &platform) {
     };
     show.presenter = presenterService(&platform.presenter);
     show.audio = showAudio(&platform.audio);
+    if (!platform.timings) return show;
+    // The spectrum read, timed.
+    show.audio.channelGetData = [](void *user, uint32_t handle, float *buffer, uint32_t flags) {
+        browserMark(kMarkSpectrum);
+        const ShowAudio audio = showAudio(static_cast<AudioPlayer *>(user));
+        const int32_t got = audio.channelGetData(user, handle, buffer, flags);
+        browserMark(kMarkSpectrumDone);
+        return got;
+    };
     return show;
 }

@@ -10,6 +10,7 @@
 #include "platform/virtual/virtual_platform.h"
 #include "platform/web/web_audio.h"
 #include "show/show_platform.h"
+#include "show/start_dialog.h"
 
 #include <cstdint>
 #include <vector>
@@ -40,8 +41,11 @@ struct WebPlatform {
     FramePresenter presenter;
     WebDisplay display;
     WebAudioDevice audioDevice;
-    AudioPlayer audio;  // the music through audioDevice
+    AudioPlayer audio;      // the music through audioDevice
+    StartDialog dialog;     // the start dialog while it is up, and how it ended
+    ShowSettings settings;  // what the dialog's boxes are bound to
     WebTestMode test;
+    bool timings = false;   // ?timings: the frame's parts are timed for the benchmarks
     uint32_t lastSeed = 0;  // each show a fresh seed, even two in one second
 };
 

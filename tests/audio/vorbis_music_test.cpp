@@ -137,4 +137,85 @@ TEST(Music, DamagedFilesPlayWhatIsLeft) {
     }
 }
 
+// A file's bytes in memory, the first `arrived` of them here.
+struct Arriving {
+    std::string all;
+    size_t arrived = 0;
+    MusicBytes bytes;
+    explicit Arriving(std::string bytesOfFile) : all(std::move(bytesOfFile)) {
+        bytes.user = this;
+        bytes.read = [](void *u, int64_t offset, void *out, size_t size) {
+            const Arriving &a = *static_cast<Arriving *>(u);
+            const size_t from = std::min(a.arrived, static_cast<size_t>(offset));
+            const size_t n = std::min(size, a.arrived - from);
+            std::copy_n(a.all.data() + from, n, static_cast<char *>(out));
+            return n;
+        };
+        bytes.arrived = [](void *u) { return int64_t(static_cast<Arriving *>(u)->arrived); };
+        bytes.complete = [](void *u) {
+            const Arriving &a = *static_cast<Arriving *>(u);
+            return a.arrived == a.all.size();
+        };
+    }
+};
+
+// Bytes that are not Ogg are refused however few have come; Ogg's first bytes wait for more.
+TEST(Music, ArrivingBytesOpenOnceTheyCan) {
+    TempDir dir;
+    const std::string path = dir.file("tone.ogg");
+    ASSERT_TRUE(writeOgg(path, {.frames = 44100}, binTone(60, 0.5, 44100)));
+    const std::string page = "<!doctype html><p>Not found</p>";
+    const std::tuple<const char *, std::string, size_t, VorbisOpenError> cases[] = {
+        {"a page, all here", page, page.size(), VorbisOpenError::kNotVorbis},
+        {"a page's first bytes", page, 8, VorbisOpenError::kNotVorbis},
+        {"nothing yet", readBytes(path), 0, VorbisOpenError::kIncomplete},
+        {"Ogg's first bytes", readBytes(path), 100, VorbisOpenError::kIncomplete},
+        {"all of it", readBytes(path), std::string::npos, VorbisOpenError::kNone}};
+    for (const auto &[name, bytes, arrived, expected] : cases) {
+        Arriving a(bytes);
+        a.arrived = std::min(arrived, a.all.size());
+        VorbisOpenError error = VorbisOpenError::kNone;
+        VorbisMusic *music = openVorbisMusicBytes(&a.bytes, &error);
+        EXPECT_EQ(error, expected) << name;
+        EXPECT_EQ(music != nullptr, expected == VorbisOpenError::kNone) << name;
+        closeVorbisMusic(music);
+    }
+}
+
+// Opened with a fifth of its bytes here, music reads as far as they go, waits, starts over when
+// asked, reads on as more come, the file's very frames, and seeks anywhere once all are here.
+TEST(Music, ArrivingBytesReadAsFarAsTheyGo) {
+    TempDir dir;
+    const std::string path = dir.file("tone.ogg");
+    ASSERT_TRUE(writeOgg(path, {.frames = 3 * 44100}, withNoise(binTone(60, 0.5, 44100), 0.2)));
+    Music file(path);
+    const std::vector<float> all = readAll(file.music);
+    Arriving a(readBytes(path));
+    a.arrived = a.all.size() / 5;
+    VorbisMusic *music = openVorbisMusicBytes(&a.bytes);
+    ASSERT_NE(music, nullptr);
+    EXPECT_FALSE(seekVorbisMusic(music, 1000)) << "a seek before all are here";
+    std::vector<float> got, buffer(2 * 1000);
+    bool startedOver = false;
+    while (got.size() < all.size()) {
+        const int n = readVorbisMusic(music, buffer.data(), 1000);
+        got.insert(got.end(), buffer.begin(), buffer.begin() + 2 * n);
+        if (n == 1000 || got.size() >= all.size()) continue;
+        ASSERT_TRUE(vorbisMusicWaiting(music)) << "a short read at " << got.size() / 2;
+        ASSERT_LT(a.arrived, a.all.size()) << "all here, read short at " << got.size() / 2;
+        if (!startedOver) {
+            ASSERT_TRUE(seekVorbisMusic(music, 0)) << "back to the start while arriving";
+            got.clear();
+            startedOver = true;
+        }
+        a.arrived = std::min(a.all.size(), a.arrived + 10000);
+    }
+    EXPECT_EQ(firstDifference(got, all), "");
+    ASSERT_TRUE(seekVorbisMusic(music, 30000)) << "a seek once all are here";
+    got.assign(2 * 1000, 0.0f);
+    got.resize(2 * readVorbisMusic(music, got.data(), 1000));
+    EXPECT_EQ(firstDifference(got, {all.begin() + 60000, all.begin() + 62000}), "");
+    closeVorbisMusic(music);
+}
+
 }  // namespace

@@ -1,0 +1,21 @@
+# The show's program for a page: one blocking main routine that ASYNCIFY suspends at each of the
+# page's waits (animation frames, input, the music, fetches), and the page's own code
+# (platform/web/web_page.js) run before it, as soon as glaxen.js is. No threads: a plain static
+# host cannot send the headers that shared memory needs. The music is decoded as it plays, so
+# the heap stays at its start whatever the music's length. What ASYNCIFY costs a frame against a
+# loop the browser drives (web_frame_loop, below) is in make bench-web; such a loop would need
+# a main routine that runs one frame a call.
+set(page_code ${PROJECT_SOURCE_DIR}/platform/web/web_page.js)
+add_executable(glaxen glaxen_web.cpp)
+target_link_libraries(glaxen PRIVATE glaxen_web)
+target_link_options(glaxen PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+                    -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=16MB -sENVIRONMENT=web
+                    -sFORCE_FILESYSTEM --pre-js ${page_code})
+set_target_properties(glaxen PROPERTIES SUFFIX .js LINK_DEPENDS ${page_code})
+
+# For the benchmarks: the page's frame with the browser driving the loop and no ASYNCIFY.
+add_executable(web_frame_loop ${PROJECT_SOURCE_DIR}/bench/web_frame_loop.cpp)
+target_link_libraries(web_frame_loop PRIVATE glaxen_core)
+target_link_options(web_frame_loop PRIVATE -sENVIRONMENT=web -sINITIAL_MEMORY=16MB)
+set_target_properties(web_frame_loop PROPERTIES SUFFIX .js
+                      RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
