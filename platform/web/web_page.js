@@ -100,6 +100,8 @@ globalThis.glaxenPage = (() => {
 
   const keys = { Enter: kInput.enter, NumpadEnter: kInput.enter, Space: kInput.space, Tab: kInput.tab };
   window.addEventListener("keydown", (event) => {
+    // Space on the page's own tick box ticks it; it does not start the show.
+    if (event.code === "Space" && event.target instanceof HTMLInputElement) return;
     if (event.code === "Escape") {
       page.escape = true;
       if (page.wake) page.wake();
