@@ -10,46 +10,40 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr double kBound = 20;  // seconds a wait may take, on a loaded machine
 
-// An output whose reader never reads: a FIFO opened by name, or a pipe put on standard output.
+// An output whose reader never reads, read without blocking: a FIFO opened by name, or a pipe
+// put on standard output.
 struct Stalled {
     std::string path;
     int reader = -1;
     int savedOutput = -1;  // standard output as it was, while the pipe stands in for it
     bool ready = false;
-    Stalled(bool fifo, const fs::path &dir) {
+    Stalled(bool fifo, const Scratch &scratch) {
         int ends[2];
         if (fifo) {
-            path = (dir / "out.fifo").string();
-            reader = mkfifo(path.c_str(), 0600) == 0
-                         ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
-                         : -1;
-            ready = reader >= 0;
+            path = scratch / "out.fifo";
+            ready = (reader = fifoReader(path)) >= 0;
         } else if (pipe2(ends, O_CLOEXEC) == 0) {
             std::fflush(stdout);
             path.assign(1, '-');  // standard output (assigned so, as g++ 12 warns on "-")
             reader = ends[0];
-            fcntl(reader, F_SETFL, O_NONBLOCK);
             savedOutput = dup(STDOUT_FILENO);
             dup2(ends[1], STDOUT_FILENO);
             close(ends[1]);
             ready = savedOutput >= 0;
         }
+        if (reader >= 0) fcntl(reader, F_SETFL, O_NONBLOCK);
     }
     // Standard output back as it was; the reader closed.
     ~Stalled() {
@@ -63,12 +57,9 @@ struct Stalled {
 // The writer fills the pipe and waits; the signal is only recorded (as when it lands between
 // the check and the write), so nothing interrupts the wait but the writer's own look at it.
 TEST(OutputFile, ASignalJustBeforeAWaitStillEndsIt) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("glaxen-output-file-" + std::to_string(getpid()));
     for (bool fifo : {true, false}) {
         const char *what = fifo ? "a FIFO" : "a pipe on standard output";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        Scratch scratch;
         catchInterrupts();
         OutputFile output;
         std::string error, writeError;
@@ -77,7 +68,7 @@ TEST(OutputFile, ASignalJustBeforeAWaitStillEndsIt) {
         std::atomic<bool> returned{false};
         bool wrote = true, filled = false, ended = false, opened = false;
         {
-            Stalled s(fifo, dir);
+            Stalled s(fifo, scratch);
             opened = s.ready && openOutput(output, s.path, {}, error);
             std::thread writer;
             if (opened)
@@ -109,5 +100,4 @@ TEST(OutputFile, ASignalJustBeforeAWaitStillEndsIt) {
         EXPECT_TRUE(fifo || (flagsAfterClose & O_NONBLOCK) == (flagsBefore & O_NONBLOCK))
             << what << ": its flags were not put back";
     }
-    fs::remove_all(dir);
 }

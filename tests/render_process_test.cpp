@@ -6,56 +6,26 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
 
 namespace {
 
 constexpr double kBound = 60;  // seconds any one wait may take, on a loaded machine
 constexpr size_t kFrameBytes = 640 * 480 * 4;
 
-// A scratch folder for one test, removed afterwards.
-struct Scratch {
-    fs::path dir = fs::temp_directory_path() /
-                   ("glaxen-render-process-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    Scratch() { fs::remove_all(dir), fs::create_directories(dir); }
-    ~Scratch() { fs::remove_all(dir); }
-    std::string operator/(const std::string &name) const { return (dir / name).string(); }
-    // The names in the folder, or in one under it, sorted.
-    Names names(const std::string &under = "") const {
-        Names all;
-        for (const auto &entry : fs::directory_iterator(dir / under))
-            all.push_back(entry.path().filename());
-        std::sort(all.begin(), all.end());
-        return all;
-    }
-};
-
-// The renderer in a child process, with the words of line, "@name" standing for that name in the
-// scratch folder.
+// The renderer in a child process, with the words of line (see wordsOf).
 Child render(const std::string &line, const Scratch &scratch,
              ChildOutput output = ChildOutput::kNull, bool errorsOnTerminal = false) {
-    std::istringstream words(line);
-    Names args;
-    for (std::string word; words >> word;)
-        args.push_back(word[0] == '@' ? scratch / word.substr(1) : word);
-    return Child(GLAXEN_RENDER, args, output, errorsOnTerminal);
+    return Child(GLAXEN_RENDER, wordsOf(line, scratch), output, errorsOnTerminal);
 }
 
 // Reads exactly size bytes from a blocking fd; false on its end.
@@ -64,25 +34,6 @@ bool readExactly(int fd, size_t size) {
     for (ssize_t n = 0; size > 0; size -= size_t(n))
         if ((n = read(fd, buffer.data(), std::min(size, buffer.size()))) <= 0) return false;
     return true;
-}
-
-// The read end of a new FIFO, opened without waiting for the writer, then blocking.
-int fifoReader(const std::string &path) {
-    const int fd = mkfifo(path.c_str(), 0600) == 0
-                       ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
-                       : -1;
-    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-// Each file in a folder, by name, with its bytes.
-std::map<std::string, std::string> contents(const std::string &dir) {
-    std::map<std::string, std::string> all;
-    for (const auto &entry : fs::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        all[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return all;
 }
 
 }  // namespace
@@ -129,7 +80,7 @@ TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
             EXPECT_NE(child.said.find(want), std::string::npos) << c.line << ": " << child.said;
         EXPECT_TRUE(c.notSaid.empty() || child.said.find(c.notSaid) == std::string::npos)
             << c.line << ": " << child.said;
-        EXPECT_EQ(scratch.names(), Names{"fifo"}) << c.line;
+        EXPECT_EQ(namesIn(scratch.dir), Names{"fifo"}) << c.line;
     }
 }
 
@@ -144,7 +95,7 @@ TEST(RenderProcess, ABrokenPipeRemovesTheOtherOutputs) {
     ASSERT_TRUE(waitForExit(child, kBound)) << "still running after its reader went away";
     EXPECT_EQ(child.exitCode, 128 + SIGPIPE) << child.said;
     EXPECT_NE(child.said.find("stopped by SIGPIPE"), std::string::npos) << child.said;
-    EXPECT_EQ(scratch.names(), Names{}) << "left behind";
+    EXPECT_EQ(namesIn(scratch.dir), Names{}) << "left behind";
 }
 
 // Each signal, sent while the run is blocked on a full FIFO, on a full pipe (`... --raw - |
@@ -176,7 +127,7 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
         EXPECT_EQ(child.exitCode, 128 + signal) << shown << ": " << child.said;
         EXPECT_NE(child.said.find("stopped by " + name), std::string::npos)
             << shown << ": " << child.said;
-        EXPECT_EQ(scratch.names(), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
+        EXPECT_EQ(namesIn(scratch.dir), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
         if (reader >= 0) close(reader);
     }
 }
@@ -190,7 +141,7 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         Scratch scratch;
         Child earlier = render("--silent --seed 9 --frames 4 --png @p", scratch);
         ASSERT_TRUE(waitForExit(earlier, kBound) && earlier.exitCode == 0) << earlier.said;
-        const auto before = contents(scratch / "p");
+        const auto before = snapshot(scratch / "p");
         const int reader = fifoReader(scratch / "raw.fifo");
         ASSERT_GE(reader, 0);
         Child child = render("--silent --raw @raw.fifo --png @p", scratch);
@@ -204,12 +155,12 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         close(reader);
         EXPECT_EQ(child.exitCode, 128 + signal) << name << ": " << child.said;
         EXPECT_NE(child.said.find(said), std::string::npos) << name << ": " << child.said;
-        EXPECT_TRUE(contents(scratch / "p") == before) << name << ": p changed";
+        EXPECT_TRUE(snapshot(scratch / "p") == before) << name << ": p changed";
         Child next = render("--silent --frames 2 --png @p", scratch);
         ASSERT_TRUE(waitForExit(next, kBound)) << name << ": the next run still running";
         EXPECT_EQ(next.exitCode, 0) << name << ": " << next.said;
-        EXPECT_EQ(scratch.names(), (Names{"p", "raw.fifo"})) << name;
-        EXPECT_EQ(scratch.names("p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
+        EXPECT_EQ(namesIn(scratch.dir), (Names{"p", "raw.fifo"})) << name;
+        EXPECT_EQ(namesIn(scratch / "p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
     }
 }
 
@@ -231,6 +182,6 @@ TEST(RenderProcess, ASecondRunIntoTheSameFolderIsRefused) {
     EXPECT_EQ(first.exitCode, 0) << first.said;
     Child alone = render("--silent --seed 1 --frames 3 --png @q", scratch);
     ASSERT_TRUE(waitForExit(alone, kBound) && alone.exitCode == 0) << alone.said;
-    EXPECT_EQ(contents(scratch / "p").size(), 3u);
-    EXPECT_TRUE(contents(scratch / "p") == contents(scratch / "q")) << "p is not seed 1's frames";
+    EXPECT_EQ(snapshot(scratch / "p").size(), 3u);
+    EXPECT_TRUE(snapshot(scratch / "p") == snapshot(scratch / "q")) << "p is not seed 1's frames";
 }

@@ -6,6 +6,7 @@
 #include "render/render_session.h"
 #include "render/y4m_stream.h"
 
+#include "child_process.h"
 #include "fake_platform.h"
 #include "show/frame_passes.h"
 #include "show/show_main.h"
@@ -20,37 +21,20 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
 
 namespace {
 
 constexpr size_t kFrameBytes = sizeof(Pixel) * kScreenPixels;
 
-// A scratch folder for one test, removed afterwards.
-struct Scratch {
-    fs::path dir = fs::temp_directory_path() /
-                   ("glaxen-render-test-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    Scratch() { fs::remove_all(dir), fs::create_directories(dir); }
-    ~Scratch() { fs::remove_all(dir); }
-    std::string operator/(const std::string &name) const { return (dir / name).string(); }
-};
-
-// Runs the renderer with the words of line, "@name" standing for that name in the scratch
-// folder; what it says on standard error goes to said.
+// Runs the renderer in this process with the words of line (see wordsOf); what it says on
+// standard error goes to said.
 int render(const std::string &line, const Scratch &scratch, std::string *said = nullptr) {
-    std::istringstream words(line);
-    Names args = {"glaxen-render"};
-    for (std::string word; words >> word;)
-        args.push_back(word[0] == '@' ? scratch / word.substr(1) : word);
+    const Names args = wordsOf("glaxen-render " + line, scratch);
     std::vector<const char *> argv;
     for (const std::string &a : args) argv.push_back(a.c_str());
     testing::internal::CaptureStderr();
@@ -58,23 +42,6 @@ int render(const std::string &line, const Scratch &scratch, std::string *said = 
     const std::string text = testing::internal::GetCapturedStderr();
     if (said) *said = text;
     return code;
-}
-
-std::vector<char> bytesOf(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Every file and link under dir, with its bytes or its target.
-std::map<std::string, std::vector<char>> snapshot(const fs::path &dir) {
-    std::map<std::string, std::vector<char>> all;
-    for (const auto &entry : fs::recursive_directory_iterator(dir)) {
-        const std::string link = entry.is_symlink() ? fs::read_symlink(entry.path()).string() : "";
-        all[entry.path()] = entry.is_symlink()        ? std::vector<char>(link.begin(), link.end())
-                            : entry.is_regular_file() ? bytesOf(entry.path())
-                                                      : std::vector<char>{};
-    }
-    return all;
 }
 
 // Names under dir that hold ".part".
@@ -279,11 +246,8 @@ TEST(Render, Y4mFramesFollowTheFormulasOnEveryPixel) {
 // The names in a folder, or a file's size.
 std::string described(const fs::path &path) {
     if (!fs::is_directory(path)) return std::to_string(fs::file_size(path)) + " bytes";
-    Names names;
-    for (const auto &entry : fs::directory_iterator(path)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
     std::string text;
-    for (const std::string &name : names) text += name + " ";
+    for (const std::string &name : namesIn(path)) text += name + " ";
     return text;
 }
 
