@@ -1,7 +1,6 @@
 // glaxen-render as a user runs it, in a process of its own: standard output closed or cut off,
-// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder,
-// times past the show's end, and the progress bar on a terminal. Each case waits for a state,
-// never for a time.
+// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder
+// and the progress bar on a terminal. Each case waits for a state, never for a time.
 #include "child_process.h"
 
 #include <gtest/gtest.h>
@@ -37,18 +36,6 @@ bool readExactly(int fd, size_t size) {
 }
 
 }  // namespace
-
-// A --to past the show's end is the end: the whole show, 141 frames at 1 frame a second.
-TEST(RenderProcess, ToPastTheEndIsTheEnd) {
-    Scratch scratch;
-    for (const std::string to : {"140", "4294968", "2147483648", "9223372036854775808",
-                                 "1000000000000000000", "99999999999999999999999999.5"}) {
-        Child child = render("--silent --fps 1 --raw @o --to " + to, scratch);
-        ASSERT_TRUE(waitForExit(child, kBound)) << "--to " << to << ": still running";
-        EXPECT_EQ(child.exitCode, 0) << "--to " << to << ": " << child.said;
-        EXPECT_EQ(fs::file_size(scratch / "o"), 141 * kFrameBytes) << "--to " << to;
-    }
-}
 
 // Runs that end at once with exit 2, saying why and writing nothing: standard output closed (no
 // other output may take its place), a FIFO as the music, and a first frame that fails (the
