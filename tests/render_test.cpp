@@ -60,14 +60,12 @@ std::vector<Pixel> rawFrame(const std::vector<char> &raw, size_t k) {
     return frame;
 }
 
-// Writes n spectra, each with slot 5 set to its index + 1, and extraBytes more.
-void writeSpectra(const std::string &path, int n, size_t extraBytes = 0) {
-    std::ofstream out(path, std::ios::binary);
-    for (float spectrum[1024] = {}; spectrum[5] < float(n);) {
-        ++spectrum[5];
-        out.write(reinterpret_cast<const char *>(spectrum), sizeof spectrum);
-    }
-    out << std::string(extraBytes, '\0');
+// Writes n spectra, each with slot 5 set to its index + 1, and extra floats more.
+void writeSpectra(const std::string &path, int n, size_t extra = 0) {
+    std::vector<float> floats(1024 * size_t(n) + extra);
+    for (int k = 0; k < n; ++k) floats[1024 * size_t(k) + 5] = float(k + 1);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(floats.data()), std::streamsize(4 * floats.size()));
 }
 
 }  // namespace
@@ -117,7 +115,7 @@ TEST(Render, SpectrumFileFeedsTheFramesInOrder) {
 // a --png folder holding a user's file, a file with a frame's name or a link to a user's file.
 TEST(Render, BadRunsAreRefusedAndChangeNothing) {
     Scratch scratch;
-    writeSpectra(scratch / "short.bin", 2, 100);
+    writeSpectra(scratch / "short.bin", 2, 25);
     writeSpectra(scratch / "empty.bin", 0);
     writeSpectra(scratch / "s.bin", 3);
     fs::create_directories(scratch / "folder.bin");
@@ -204,9 +202,7 @@ TEST(Render, Y4mFramesFollowTheFormulasOnEveryPixel) {
     std::vector<Pixel> frame(kScreenPixels);
     std::mt19937 random(5);
     for (Pixel &pixel : frame) pixel = random();
-    frame[0] = 0x00FFFFFF;
-    frame[1] = 0xFF000000;
-    frame[2] = 0x00FF0000;
+    frame[0] = 0x00FFFFFF, frame[1] = 0xFF000000, frame[2] = 0x00FF0000;
     std::vector<uint8_t> out(kY4mFrameBytes);
     frameToY4m(frame.data(), out.data());
     ASSERT_EQ(out.size(), 6 + 3u * kScreenPixels);
@@ -214,13 +210,9 @@ TEST(Render, Y4mFramesFollowTheFormulasOnEveryPixel) {
     const uint8_t *y = out.data() + 6, *u = y + kScreenPixels, *v = u + kScreenPixels;
     for (int i = 0; i < kScreenPixels; ++i) {
         const int r = (frame[i] >> 16) & 0xFF, g = (frame[i] >> 8) & 0xFF, b = frame[i] & 0xFF;
-        const int want[] = {16 + ((66 * r + 129 * g + 25 * b + 128) >> 8),
-                            128 + ((-38 * r - 74 * g + 112 * b + 128) >> 8),
-                            128 + ((112 * r - 94 * g - 18 * b + 128) >> 8)};
-        const int got[] = {y[i], u[i], v[i]};
-        for (int c = 0; c < 3; ++c)
-            ASSERT_EQ(got[c], want[c])
-                << "YUV"[c] << " of pixel " << i << " " << std::hex << frame[i];
+        ASSERT_EQ(y[i], 16 + ((66 * r + 129 * g + 25 * b + 128) >> 8)) << "Y of " << frame[i];
+        ASSERT_EQ(u[i], 128 + ((-38 * r - 74 * g + 112 * b + 128) >> 8)) << "U of " << frame[i];
+        ASSERT_EQ(v[i], 128 + ((112 * r - 94 * g - 18 * b + 128) >> 8)) << "V of " << frame[i];
     }
 }
 
@@ -287,18 +279,11 @@ TEST(Render, LongNamesUpToTheLimitAreWritten) {
 // A temporary name is cut to the limit at a character's start, never inside one.
 TEST(Render, TemporaryNamesFitTheLimit) {
     const std::string suffix = ".part-" + std::to_string(getpid());
-    const std::string e = "\xC3\xA9";  // two bytes in UTF-8
-    const struct {
-        std::string target;
-        size_t limit;
-        std::string want;
-    } cases[] = {
-        {"dir/a.raw", 255, "dir/a.raw" + suffix},
-        {std::string(250, 'a'), 255, std::string(255 - suffix.size(), 'a') + suffix},
-        {"d/" + std::string(10, 'a') + e + e, 13 + suffix.size(),
-         "d/" + std::string(10, 'a') + e + suffix},
-    };
-    for (const auto &c : cases) EXPECT_EQ(temporaryName(c.target, c.limit, 0), c.want) << c.target;
+    const std::string a10(10, 'a'), e = "\xC3\xA9";  // two bytes in UTF-8
+    EXPECT_EQ(temporaryName("dir/a.raw", 255, 0), "dir/a.raw" + suffix);
+    EXPECT_EQ(temporaryName(std::string(250, 'a'), 255, 0),
+              std::string(255 - suffix.size(), 'a') + suffix);
+    EXPECT_EQ(temporaryName("d/" + a10 + e + e, 13 + suffix.size(), 0), "d/" + a10 + e + suffix);
     EXPECT_EQ(temporaryName("a", 255, 3), "a" + suffix + "-3");
 }
 
