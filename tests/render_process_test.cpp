@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -71,28 +72,14 @@ TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
     }
 }
 
-// A reader that goes away ends the run as SIGPIPE does, and the file outputs go with it.
-TEST(RenderProcess, ABrokenPipeRemovesTheOtherOutputs) {
-    Scratch scratch;
-    Child child =
-        render("--silent --y4m @a --dump-spectrum @b --raw -", scratch, ChildOutput::kPipe);
-    ASSERT_TRUE(readExactly(child.output, 1000)) << "the first 1000 bytes of standard output";
-    close(child.output);
-    child.output = -1;
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still running after its reader went away";
-    EXPECT_EQ(child.exitCode, 128 + SIGPIPE) << child.said;
-    EXPECT_NE(child.said.find("stopped by SIGPIPE"), std::string::npos) << child.said;
-    EXPECT_EQ(namesIn(scratch.dir), Names{}) << "left behind";
-}
-
 // Each signal, sent while the run is blocked on a full FIFO, on a full pipe (`... --raw - |
 // sleep 12`) or on a FIFO nobody opened to read, ends it with 128 + N and removes every
-// unfinished output.
+// unfinished output; a reader of the pipe that goes away ends it as SIGPIPE does.
 TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
     enum Block { kFullFifo, kFullPipe, kNoReader };
-    const std::pair<int, Block> cases[] = {{SIGINT, kFullFifo},  {SIGTERM, kFullFifo},
-                                           {SIGHUP, kFullFifo},  {SIGQUIT, kFullFifo},
-                                           {SIGTERM, kFullPipe}, {SIGINT, kNoReader}};
+    const std::pair<int, Block> cases[] = {
+        {SIGINT, kFullFifo},  {SIGTERM, kFullFifo}, {SIGHUP, kFullFifo}, {SIGQUIT, kFullFifo},
+        {SIGTERM, kFullPipe}, {SIGPIPE, kFullPipe}, {SIGINT, kNoReader}};
     const char *blockedOn[] = {"a full FIFO", "a full pipe", "a FIFO with no reader"};
     for (const auto &[signal, block] : cases) {
         const std::string name = std::string("SIG") + sigabbrev_np(signal);
@@ -109,7 +96,10 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
                 ? waitForSaid(child, "waiting for a reader of", kBound)
                 : waitUntil([&] { return pipeFull(reader < 0 ? child.output : reader); }, kBound))
             << shown << ": waiting for the renderer to block";
-        kill(child.pid, signal);
+        if (signal == SIGPIPE)
+            close(std::exchange(child.output, -1));  // the reader goes away
+        else
+            kill(child.pid, signal);
         ASSERT_TRUE(waitForExit(child, kBound)) << shown << ": still running";
         EXPECT_EQ(child.exitCode, 128 + signal) << shown << ": " << child.said;
         EXPECT_NE(child.said.find("stopped by " + name), std::string::npos)
@@ -120,7 +110,8 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
 }
 
 // A --png run stopped by Ctrl-C, or killed, after its third PNG leaves DIR, an earlier run's
-// frames, as it was; the next run replaces DIR whole, taking over what a killed run left.
+// frames, as it was; a second run into DIR meanwhile is refused at once, and the next run after
+// it replaces DIR whole, taking over what a killed run left.
 TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
     const std::pair<int, std::string> cases[] = {{SIGINT, "p is as it was"}, {SIGKILL, ""}};
     for (const auto &[signal, said] : cases) {
@@ -137,6 +128,11 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         ASSERT_TRUE(
             waitUntil([&] { return fs::exists(scratch / "p.part/frame_000002.png"); }, kBound))
             << "waiting for the third PNG";
+        Child second = render("--silent --frames 3 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(second, kBound)) << name << ": the second run still running";
+        EXPECT_EQ(second.exitCode, 2) << name << ": " << second.said;
+        EXPECT_NE(second.said.find("another run is writing there"), std::string::npos)
+            << name << ": " << second.said;
         kill(child.pid, signal);
         ASSERT_TRUE(waitForExit(child, kBound)) << name << ": still running";
         close(reader);
@@ -149,26 +145,4 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         EXPECT_EQ(namesIn(scratch.dir), (Names{"p", "raw.fifo"})) << name;
         EXPECT_EQ(namesIn(scratch / "p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
     }
-}
-
-// A second run into a folder another run is writing is refused at once; the folder then holds
-// the first run's frames, all of its seed.
-TEST(RenderProcess, ASecondRunIntoTheSameFolderIsRefused) {
-    Scratch scratch;
-    const int reader = fifoReader(scratch / "raw.fifo");
-    ASSERT_GE(reader, 0);
-    Child first = render("--silent --seed 1 --frames 3 --raw @raw.fifo --png @p", scratch);
-    ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
-    Child second = render("--silent --seed 2 --frames 3 --png @p", scratch);
-    ASSERT_TRUE(waitForExit(second, kBound)) << "the second run still running";
-    EXPECT_EQ(second.exitCode, 2) << second.said;
-    EXPECT_NE(second.said.find("another run is writing there"), std::string::npos) << second.said;
-    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first run's raw frames";
-    ASSERT_TRUE(waitForExit(first, kBound)) << "the first run still running";
-    close(reader);
-    EXPECT_EQ(first.exitCode, 0) << first.said;
-    Child alone = render("--silent --seed 1 --frames 3 --png @q", scratch);
-    ASSERT_TRUE(waitForExit(alone, kBound) && alone.exitCode == 0) << alone.said;
-    EXPECT_EQ(snapshot(scratch / "p").size(), 3u);
-    EXPECT_TRUE(snapshot(scratch / "p") == snapshot(scratch / "q")) << "p is not seed 1's frames";
 }
