@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,33 +43,23 @@ bool readExactly(int fd, size_t size) {
 // other output may take its place), a FIFO as the music, and a first frame that fails (the
 // progress bar counts frames written, not frames tried).
 TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
-    const struct {
-        std::string line;
-        ChildOutput output;
-        Names said;
-        std::string notSaid;
-    } cases[] = {
-        {"--silent --frames 2 --raw - --y4m @c",
-         ChildOutput::kClosed,
-         {"standard output: it is closed"},
-         ""},
-        {"--music @fifo --raw @o", ChildOutput::kNull, {"not a regular file"}, ""},
-        {"--silent --frames 3 --raw /dev/full",
-         ChildOutput::kNull,
-         {"0/3 frames", "No space left on device"},
-         "1/3 frames"},
+    using enum ChildOutput;
+    const std::tuple<std::string, ChildOutput, Names, std::string> cases[] = {
+        {"--silent --frames 2 --raw - --y4m @c", kClosed, {"standard output: it is closed"}, ""},
+        {"--music @fifo --raw @o", kNull, {"not a regular file"}, ""},
+        {"--silent --frames 3 --raw /dev/full", kNull, {"0/3 frames", "No space"}, "1/3 frames"},
     };
     Scratch scratch;
     ASSERT_EQ(mkfifo((scratch / "fifo").c_str(), 0600), 0);
-    for (const auto &c : cases) {
-        Child child = render(c.line, scratch, c.output, true);
-        ASSERT_TRUE(waitForExit(child, kBound)) << c.line << ": still running";
-        EXPECT_EQ(child.exitCode, 2) << c.line << ": " << child.said;
-        for (const std::string &want : c.said)
-            EXPECT_NE(child.said.find(want), std::string::npos) << c.line << ": " << child.said;
-        EXPECT_TRUE(c.notSaid.empty() || child.said.find(c.notSaid) == std::string::npos)
-            << c.line << ": " << child.said;
-        EXPECT_EQ(namesIn(scratch.dir), Names{"fifo"}) << c.line;
+    for (const auto &[line, output, said, notSaid] : cases) {
+        Child child = render(line, scratch, output, true);
+        ASSERT_TRUE(waitForExit(child, kBound)) << line << ": still running";
+        EXPECT_EQ(child.exitCode, 2) << line << ": " << child.said;
+        for (const std::string &want : said)
+            EXPECT_NE(child.said.find(want), std::string::npos) << line << ": " << child.said;
+        EXPECT_TRUE(notSaid.empty() || child.said.find(notSaid) == std::string::npos)
+            << line << ": " << child.said;
+        EXPECT_EQ(namesIn(scratch.dir), Names{"fifo"}) << line;
     }
 }
 
