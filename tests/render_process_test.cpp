@@ -1,17 +1,26 @@
 // glaxen-render as a user runs it, in a process of its own: standard output closed or cut off,
 // FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder
-// and the progress bar on a terminal. Each case waits for a state, never for a time.
+// and the progress bar on a terminal; and its output files, in this process, against a signal
+// caught just before a write to a full pipe or FIFO started. Each case waits for a state, never
+// for a time.
+#include "render/interrupts.h"
+#include "render/output_file.h"
+
 #include "child_process.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -36,6 +45,36 @@ bool readExactly(int fd, size_t size) {
         if ((n = read(fd, buffer.data(), std::min(size, buffer.size()))) <= 0) return false;
     return true;
 }
+
+// An output whose reader never reads, read without blocking: a FIFO opened by name, or a pipe
+// put on standard output.
+struct Stalled {
+    std::string path;
+    int reader = -1;
+    int savedOutput = -1;  // standard output as it was, while the pipe stands in for it
+    bool ready = false;
+    Stalled(bool fifo, const Scratch &scratch) {
+        int ends[2];
+        if (fifo) {
+            path = scratch / "out.fifo";
+            ready = (reader = fifoReader(path)) >= 0;
+        } else if (pipe2(ends, O_CLOEXEC) == 0) {
+            std::fflush(stdout);
+            path.assign(1, '-');  // standard output (assigned so, as g++ 12 warns on "-")
+            reader = ends[0];
+            savedOutput = dup(STDOUT_FILENO);
+            dup2(ends[1], STDOUT_FILENO);
+            close(ends[1]);
+            ready = savedOutput >= 0;
+        }
+        if (reader >= 0) fcntl(reader, F_SETFL, O_NONBLOCK);
+    }
+    // Standard output back as it was; the reader closed.
+    ~Stalled() {
+        if (savedOutput >= 0) dup2(savedOutput, STDOUT_FILENO), close(savedOutput);
+        if (reader >= 0) close(reader);
+    }
+};
 
 }  // namespace
 
@@ -135,5 +174,51 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         EXPECT_EQ(next.exitCode, 0) << name << ": " << next.said;
         EXPECT_EQ(namesIn(scratch.dir), (Names{"p", "raw.fifo"})) << name;
         EXPECT_EQ(namesIn(scratch / "p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
+    }
+}
+
+// The writer fills the pipe and waits; the signal is only recorded (as when it lands between
+// the check and the write), so nothing interrupts the wait but the writer's own look at it.
+TEST(OutputFile, ASignalJustBeforeAWaitStillEndsIt) {
+    for (bool fifo : {true, false}) {
+        const char *what = fifo ? "a FIFO" : "a pipe on standard output";
+        Scratch scratch;
+        catchInterrupts();
+        OutputFile output;
+        std::string error, writeError;
+        const int before = fcntl(STDOUT_FILENO, F_GETFL);  // standard output's flags
+        int after = -1;
+        std::atomic<bool> returned{false};
+        bool wrote = true, filled = false, ended = false, opened = false;
+        {
+            Stalled s(fifo, scratch);
+            opened = s.ready && openOutput(output, s.path, {}, error);
+            std::thread writer;
+            if (opened)
+                writer = std::thread([&] {
+                    const std::vector<char> bytes(size_t(4 * fcntl(s.reader, F_GETPIPE_SZ)), 'x');
+                    wrote = writeOutput(output, bytes.data(), bytes.size(), writeError);
+                    returned = true;
+                });
+            filled = opened && waitUntil([&] { return pipeFull(s.reader); }, kBound);
+            recordInterrupt(SIGINT);
+            ended = opened && waitUntil([&] { return returned.load(); }, kBound);
+            char drain[65536];
+            pollfd readable = {s.reader, POLLIN, 0};
+            while (opened && !returned)  // still waiting: read the pipe so the writer can finish
+                if (read(s.reader, drain, sizeof drain) <= 0) poll(&readable, 1, 10);
+            if (writer.joinable()) writer.join();
+            if (opened) closeOutput(output, error), after = fcntl(STDOUT_FILENO, F_GETFL);
+        }
+        releaseInterrupts();
+        catchInterrupts();  // clears the recorded signal for the tests after this one
+        releaseInterrupts();
+
+        ASSERT_TRUE(opened) << what << ": " << error;
+        EXPECT_TRUE(filled) << what << ": waited " << kBound << " s for the writer to fill it";
+        EXPECT_TRUE(ended) << what << ": the write still waited after the signal";
+        EXPECT_FALSE(wrote) << what << ": the write went on after the signal";
+        EXPECT_EQ(writeError, "") << what << ": a signal is not a failure";
+        EXPECT_EQ(after & O_NONBLOCK, before & O_NONBLOCK) << what << ": flags not put back";
     }
 }
