@@ -59,28 +59,20 @@ TEST(ShowMain, CallsHappenInTheShowsOrder) {
 // t_show reaching 140000 ends the loop after that frame is presented; Escape after the
 // current frame.
 TEST(ShowMain, LoopEnds) {
-    const struct {
-        const char *name;
-        std::vector<uint32_t> clock;
-        int escapeOnFrame;
-        int wantPresents;
-    } cases[] = {
+    const std::tuple<const char *, std::vector<uint32_t>, int, int> cases[] = {
         {"139999 goes on, 140000 is the last", {0, 0, 10, 139999, 140000, 140001}, -1, 3},
         {"past the end in one step", {0, 0, 200000}, -1, 1},
         {"Escape after the second frame", {0, 0, 10, 20, 30, 40}, 2, 2},
         {"Escape on the first frame", {0, 0, 10}, 1, 1},
-        {"clock wraps at 32 bits",
-         {0xFFFFFF00u, 0xFFFFFF00u, 0xFFFFFFF0u, 140000u - 0x100u},
-         -1,
-         2},
+        {"32-bit wrap", {0xFFFFFF00u, 0xFFFFFF00u, 0xFFFFFFF0u, 140000u - 0x100u}, -1, 2},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, clock, escapeOnFrame, presents] : cases) {
         FakePlatform fake;
-        fake.clock = c.clock;
-        fake.escapeOnFrame = c.escapeOnFrame;
-        EXPECT_EQ(showMain(fake.platform()), 0) << c.name;
-        EXPECT_EQ(fake.presents, c.wantPresents) << c.name;
-        EXPECT_EQ(fake.calls.substr(fake.calls.find("stop()")), "stop() free() close() ") << c.name;
+        fake.clock = clock;
+        fake.escapeOnFrame = escapeOnFrame;
+        EXPECT_EQ(showMain(fake.platform()), 0) << name;
+        EXPECT_EQ(fake.presents, presents) << name;
+        EXPECT_EQ(fake.calls.substr(fake.calls.find("stop()")), "stop() free() close() ") << name;
     }
 }
 
@@ -92,15 +84,11 @@ TEST(ShowMain, NoStreamFeedsEveryRowBackAndLetterboxesTheFrame) {
     fake.onPresent = [&](const Pixel *frame) {
         if (checked++) return;
         const ShowBuffers &b = showBuffers();
-        for (int y = 0; y < kScreenHeight; ++y)
-            for (int x = 0; x < kScreenWidth; ++x) {
-                const int p = y * kScreenWidth + x;
-                if (y < 60 || y >= 420) {
-                    ASSERT_EQ(frame[p], 0u) << "frame bar pixel (" << x << "," << y << ")";
-                } else {
-                    ASSERT_EQ(b.picture[p], frame[p] * 6) << "row " << y << " was not fed back";
-                }
-            }
+        for (int p = 0; p < kScreenPixels; ++p) {
+            const bool bar = p < 60 * kScreenWidth || p >= 420 * kScreenWidth;
+            ASSERT_EQ(bar ? frame[p] : b.picture[p], bar ? 0u : frame[p] * 6)
+                << (bar ? "a frame bar's pixel " : "not fed back: pixel ") << p;
+        }
     };
     showMain(fake.platform());
     EXPECT_EQ(checked, 2);
