@@ -1,16 +1,25 @@
-// A program run as a child process (see child_process.h).
+// What glaxen-render's tests share (see child_process.h).
 #include "child_process.h"
+
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,6 +42,49 @@ bool reaped(Child &child, int flags = WNOHANG) {
 }
 
 }  // namespace
+
+// In the temporary folder, by process and test, so parallel runs never meet.
+Scratch::Scratch() {
+    const testing::TestInfo &test = *testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() /
+          ("glaxen-" + std::to_string(getpid()) + "-" + test.test_suite_name() + "-" + test.name());
+    fs::remove_all(dir), fs::create_directories(dir);
+}
+
+// Split at white space.
+Names wordsOf(const std::string &line, const Scratch &scratch) {
+    std::istringstream words(line);
+    Names all;
+    for (std::string word; words >> word;)
+        all.push_back(word[0] == '@' ? scratch / word.substr(1) : word);
+    return all;
+}
+
+// Read whole, in binary.
+std::vector<char> bytesOf(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// One level only.
+Names namesIn(const fs::path &dir) {
+    Names all;
+    for (const auto &entry : fs::directory_iterator(dir)) all.push_back(entry.path().filename());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+// Links are not followed; a FIFO or folder is there with no bytes.
+std::map<std::string, std::vector<char>> snapshot(const fs::path &dir) {
+    std::map<std::string, std::vector<char>> all;
+    for (const auto &entry : fs::recursive_directory_iterator(dir)) {
+        const std::string link = entry.is_symlink() ? fs::read_symlink(entry).string() : "";
+        all[entry.path().lexically_relative(dir)] =
+            link.empty() && entry.is_regular_file() ? bytesOf(entry.path())
+                                                    : std::vector<char>(link.begin(), link.end());
+    }
+    return all;
+}
 
 // fork and exec; between them only calls that are safe after fork in a threaded process.
 Child::Child(const std::string &program, const std::vector<std::string> &args,
@@ -111,4 +163,13 @@ int pending(int fd) {
 // Pending bytes against the pipe's size.
 bool pipeFull(int fd) {
     return pending(fd) >= fcntl(fd, F_GETPIPE_SZ);
+}
+
+// Made first, so the open cannot wait for a writer.
+int fifoReader(const std::string &path) {
+    const int fd = mkfifo(path.c_str(), 0600) == 0
+                       ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                       : -1;
+    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }

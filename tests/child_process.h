@@ -1,13 +1,34 @@
-// A program run as a child process, for tests that need a process of its own: standard output
-// closed or piped, standard error piped or on a terminal, signals, exit codes. Every wait is
-// bounded. Needs: POSIX.
+// What glaxen-render's tests share: a scratch folder, the files under it, and a program run as a
+// child process (standard output closed or piped, standard error piped or on a terminal,
+// signals, exit codes), whose every wait is bounded. Needs: POSIX.
 #pragma once
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
+
+using Names = std::vector<std::string>;
+
+// A scratch folder named after the running test, removed afterwards.
+struct Scratch {
+    Scratch();
+    ~Scratch() { std::filesystem::remove_all(dir); }
+    std::string operator/(const std::string &name) const { return (dir / name).string(); }
+    std::filesystem::path dir;
+};
+
+// The words of line, "@name" standing for that name in the scratch folder.
+Names wordsOf(const std::string &line, const Scratch &scratch);
+// A file's bytes.
+std::vector<char> bytesOf(const std::string &path);
+// The names in a folder, sorted.
+Names namesIn(const std::filesystem::path &dir);
+// Every file and link under dir by its path there, with its bytes or its link's target.
+std::map<std::string, std::vector<char>> snapshot(const std::filesystem::path &dir);
 
 enum class ChildOutput { kNull, kClosed, kPipe };  // what standard output is
 
@@ -34,3 +55,5 @@ bool waitForSaid(Child &child, const std::string &text, double seconds);
 // Bytes waiting in a pipe or FIFO; pipeFull: as many as it holds, so its writer blocks.
 int pending(int fd);
 bool pipeFull(int fd);
+// The read end of a new FIFO, opened without waiting for a writer, then blocking.
+int fifoReader(const std::string &path);

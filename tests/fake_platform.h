@@ -22,12 +22,10 @@ struct FakePlatform {
     std::function<void(const Pixel *frame)> onPresent;  // sees each presented frame
 
     // Record
-    std::vector<std::string> calls;  // "name(args)" in order
+    std::string calls;  // "name(args) " for each call, in order
     int presents = 0;
     size_t clockReads = 0;
 
     // The three tables, pointing back at this object.
     ShowPlatform platform();
-    // How many calls named name were made.
-    int count(const std::string &name) const;
 };

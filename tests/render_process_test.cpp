@@ -1,61 +1,41 @@
 // glaxen-render as a user runs it, in a process of its own: standard output closed or cut off,
-// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder,
-// times past the show's end, and the progress bar on a terminal. Each case waits for a state,
-// never for a time.
+// FIFOs nobody reads or writes, signals in the middle of a run, two runs into one --png folder
+// and the progress bar on a terminal; and its output files, in this process, against a signal
+// caught just before a write to a full pipe or FIFO started. Each case waits for a state, never
+// for a time.
+#include "render/interrupts.h"
+#include "render/output_file.h"
+
 #include "child_process.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
-#include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
 
 namespace {
 
 constexpr double kBound = 60;  // seconds any one wait may take, on a loaded machine
 constexpr size_t kFrameBytes = 640 * 480 * 4;
 
-// A scratch folder for one test, removed afterwards.
-struct Scratch {
-    fs::path dir = fs::temp_directory_path() /
-                   ("glaxen-render-process-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    Scratch() { fs::remove_all(dir), fs::create_directories(dir); }
-    ~Scratch() { fs::remove_all(dir); }
-    std::string operator/(const std::string &name) const { return (dir / name).string(); }
-    // The names in the folder, or in one under it, sorted.
-    Names names(const std::string &under = "") const {
-        Names all;
-        for (const auto &entry : fs::directory_iterator(dir / under))
-            all.push_back(entry.path().filename());
-        std::sort(all.begin(), all.end());
-        return all;
-    }
-};
-
-// The renderer in a child process, with the words of line, "@name" standing for that name in the
-// scratch folder.
+// The renderer in a child process, with the words of line (see wordsOf).
 Child render(const std::string &line, const Scratch &scratch,
              ChildOutput output = ChildOutput::kNull, bool errorsOnTerminal = false) {
-    std::istringstream words(line);
-    Names args;
-    for (std::string word; words >> word;)
-        args.push_back(word[0] == '@' ? scratch / word.substr(1) : word);
-    return Child(GLAXEN_RENDER, args, output, errorsOnTerminal);
+    return Child(GLAXEN_RENDER, wordsOf(line, scratch), output, errorsOnTerminal);
 }
 
 // Reads exactly size bytes from a blocking fd; false on its end.
@@ -66,95 +46,70 @@ bool readExactly(int fd, size_t size) {
     return true;
 }
 
-// The read end of a new FIFO, opened without waiting for the writer, then blocking.
-int fifoReader(const std::string &path) {
-    const int fd = mkfifo(path.c_str(), 0600) == 0
-                       ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
-                       : -1;
-    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-// Each file in a folder, by name, with its bytes.
-std::map<std::string, std::string> contents(const std::string &dir) {
-    std::map<std::string, std::string> all;
-    for (const auto &entry : fs::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        all[entry.path().filename()] = std::string(std::istreambuf_iterator<char>(in), {});
+// An output whose reader never reads, read without blocking: a FIFO opened by name, or a pipe
+// put on standard output.
+struct Stalled {
+    std::string path;
+    int reader = -1;
+    int savedOutput = -1;  // standard output as it was, while the pipe stands in for it
+    bool ready = false;
+    Stalled(bool fifo, const Scratch &scratch) {
+        int ends[2];
+        if (fifo) {
+            path = scratch / "out.fifo";
+            ready = (reader = fifoReader(path)) >= 0;
+        } else if (pipe2(ends, O_CLOEXEC) == 0) {
+            std::fflush(stdout);
+            path.assign(1, '-');  // standard output (assigned so, as g++ 12 warns on "-")
+            reader = ends[0];
+            savedOutput = dup(STDOUT_FILENO);
+            dup2(ends[1], STDOUT_FILENO);
+            close(ends[1]);
+            ready = savedOutput >= 0;
+        }
+        if (reader >= 0) fcntl(reader, F_SETFL, O_NONBLOCK);
     }
-    return all;
-}
+    // Standard output back as it was; the reader closed.
+    ~Stalled() {
+        if (savedOutput >= 0) dup2(savedOutput, STDOUT_FILENO), close(savedOutput);
+        if (reader >= 0) close(reader);
+    }
+};
 
 }  // namespace
-
-// A --to past the show's end is the end: the whole show, 141 frames at 1 frame a second.
-TEST(RenderProcess, ToPastTheEndIsTheEnd) {
-    Scratch scratch;
-    for (const std::string to : {"140", "4294968", "2147483648", "9223372036854775808",
-                                 "1000000000000000000", "99999999999999999999999999.5"}) {
-        Child child = render("--silent --fps 1 --raw @o --to " + to, scratch);
-        ASSERT_TRUE(waitForExit(child, kBound)) << "--to " << to << ": still running";
-        EXPECT_EQ(child.exitCode, 0) << "--to " << to << ": " << child.said;
-        EXPECT_EQ(fs::file_size(scratch / "o"), 141 * kFrameBytes) << "--to " << to;
-    }
-}
 
 // Runs that end at once with exit 2, saying why and writing nothing: standard output closed (no
 // other output may take its place), a FIFO as the music, and a first frame that fails (the
 // progress bar counts frames written, not frames tried).
 TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
-    const struct {
-        std::string line;
-        ChildOutput output;
-        Names said;
-        std::string notSaid;
-    } cases[] = {
-        {"--silent --frames 2 --raw - --y4m @c",
-         ChildOutput::kClosed,
-         {"standard output: it is closed"},
-         ""},
-        {"--music @fifo --raw @o", ChildOutput::kNull, {"not a regular file"}, ""},
-        {"--silent --frames 3 --raw /dev/full",
-         ChildOutput::kNull,
-         {"0/3 frames", "No space left on device"},
-         "1/3 frames"},
+    using enum ChildOutput;
+    const std::tuple<std::string, ChildOutput, Names, std::string> cases[] = {
+        {"--silent --frames 2 --raw - --y4m @c", kClosed, {"standard output: it is closed"}, ""},
+        {"--music @fifo --raw @o", kNull, {"not a regular file"}, ""},
+        {"--silent --frames 3 --raw /dev/full", kNull, {"0/3 frames", "No space"}, "1/3 frames"},
     };
     Scratch scratch;
     ASSERT_EQ(mkfifo((scratch / "fifo").c_str(), 0600), 0);
-    for (const auto &c : cases) {
-        Child child = render(c.line, scratch, c.output, true);
-        ASSERT_TRUE(waitForExit(child, kBound)) << c.line << ": still running";
-        EXPECT_EQ(child.exitCode, 2) << c.line << ": " << child.said;
-        for (const std::string &want : c.said)
-            EXPECT_NE(child.said.find(want), std::string::npos) << c.line << ": " << child.said;
-        EXPECT_TRUE(c.notSaid.empty() || child.said.find(c.notSaid) == std::string::npos)
-            << c.line << ": " << child.said;
-        EXPECT_EQ(scratch.names(), Names{"fifo"}) << c.line;
+    for (const auto &[line, output, said, notSaid] : cases) {
+        Child child = render(line, scratch, output, true);
+        ASSERT_TRUE(waitForExit(child, kBound)) << line << ": still running";
+        EXPECT_EQ(child.exitCode, 2) << line << ": " << child.said;
+        for (const std::string &want : said)
+            EXPECT_NE(child.said.find(want), std::string::npos) << line << ": " << child.said;
+        EXPECT_TRUE(notSaid.empty() || child.said.find(notSaid) == std::string::npos)
+            << line << ": " << child.said;
+        EXPECT_EQ(namesIn(scratch.dir), Names{"fifo"}) << line;
     }
-}
-
-// A reader that goes away ends the run as SIGPIPE does, and the file outputs go with it.
-TEST(RenderProcess, ABrokenPipeRemovesTheOtherOutputs) {
-    Scratch scratch;
-    Child child =
-        render("--silent --y4m @a --dump-spectrum @b --raw -", scratch, ChildOutput::kPipe);
-    ASSERT_TRUE(readExactly(child.output, 1000)) << "the first 1000 bytes of standard output";
-    close(child.output);
-    child.output = -1;
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still running after its reader went away";
-    EXPECT_EQ(child.exitCode, 128 + SIGPIPE) << child.said;
-    EXPECT_NE(child.said.find("stopped by SIGPIPE"), std::string::npos) << child.said;
-    EXPECT_EQ(scratch.names(), Names{}) << "left behind";
 }
 
 // Each signal, sent while the run is blocked on a full FIFO, on a full pipe (`... --raw - |
 // sleep 12`) or on a FIFO nobody opened to read, ends it with 128 + N and removes every
-// unfinished output.
+// unfinished output; a reader of the pipe that goes away ends it as SIGPIPE does.
 TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
     enum Block { kFullFifo, kFullPipe, kNoReader };
-    const std::pair<int, Block> cases[] = {{SIGINT, kFullFifo},  {SIGTERM, kFullFifo},
-                                           {SIGHUP, kFullFifo},  {SIGQUIT, kFullFifo},
-                                           {SIGTERM, kFullPipe}, {SIGINT, kNoReader}};
+    const std::pair<int, Block> cases[] = {
+        {SIGINT, kFullFifo},  {SIGTERM, kFullFifo}, {SIGHUP, kFullFifo}, {SIGQUIT, kFullFifo},
+        {SIGTERM, kFullPipe}, {SIGPIPE, kFullPipe}, {SIGINT, kNoReader}};
     const char *blockedOn[] = {"a full FIFO", "a full pipe", "a FIFO with no reader"};
     for (const auto &[signal, block] : cases) {
         const std::string name = std::string("SIG") + sigabbrev_np(signal);
@@ -171,18 +126,22 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
                 ? waitForSaid(child, "waiting for a reader of", kBound)
                 : waitUntil([&] { return pipeFull(reader < 0 ? child.output : reader); }, kBound))
             << shown << ": waiting for the renderer to block";
-        kill(child.pid, signal);
+        if (signal == SIGPIPE)
+            close(std::exchange(child.output, -1));  // the reader goes away
+        else
+            kill(child.pid, signal);
         ASSERT_TRUE(waitForExit(child, kBound)) << shown << ": still running";
         EXPECT_EQ(child.exitCode, 128 + signal) << shown << ": " << child.said;
         EXPECT_NE(child.said.find("stopped by " + name), std::string::npos)
             << shown << ": " << child.said;
-        EXPECT_EQ(scratch.names(), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
+        EXPECT_EQ(namesIn(scratch.dir), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
         if (reader >= 0) close(reader);
     }
 }
 
 // A --png run stopped by Ctrl-C, or killed, after its third PNG leaves DIR, an earlier run's
-// frames, as it was; the next run replaces DIR whole, taking over what a killed run left.
+// frames, as it was; a second run into DIR meanwhile is refused at once, and the next run after
+// it replaces DIR whole, taking over what a killed run left.
 TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
     const std::pair<int, std::string> cases[] = {{SIGINT, "p is as it was"}, {SIGKILL, ""}};
     for (const auto &[signal, said] : cases) {
@@ -190,7 +149,7 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         Scratch scratch;
         Child earlier = render("--silent --seed 9 --frames 4 --png @p", scratch);
         ASSERT_TRUE(waitForExit(earlier, kBound) && earlier.exitCode == 0) << earlier.said;
-        const auto before = contents(scratch / "p");
+        const auto before = snapshot(scratch / "p");
         const int reader = fifoReader(scratch / "raw.fifo");
         ASSERT_GE(reader, 0);
         Child child = render("--silent --raw @raw.fifo --png @p", scratch);
@@ -199,38 +158,67 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         ASSERT_TRUE(
             waitUntil([&] { return fs::exists(scratch / "p.part/frame_000002.png"); }, kBound))
             << "waiting for the third PNG";
+        Child second = render("--silent --frames 3 --png @p", scratch);
+        ASSERT_TRUE(waitForExit(second, kBound)) << name << ": the second run still running";
+        EXPECT_EQ(second.exitCode, 2) << name << ": " << second.said;
+        EXPECT_NE(second.said.find("another run is writing there"), std::string::npos)
+            << name << ": " << second.said;
         kill(child.pid, signal);
         ASSERT_TRUE(waitForExit(child, kBound)) << name << ": still running";
         close(reader);
         EXPECT_EQ(child.exitCode, 128 + signal) << name << ": " << child.said;
         EXPECT_NE(child.said.find(said), std::string::npos) << name << ": " << child.said;
-        EXPECT_TRUE(contents(scratch / "p") == before) << name << ": p changed";
+        EXPECT_TRUE(snapshot(scratch / "p") == before) << name << ": p changed";
         Child next = render("--silent --frames 2 --png @p", scratch);
         ASSERT_TRUE(waitForExit(next, kBound)) << name << ": the next run still running";
         EXPECT_EQ(next.exitCode, 0) << name << ": " << next.said;
-        EXPECT_EQ(scratch.names(), (Names{"p", "raw.fifo"})) << name;
-        EXPECT_EQ(scratch.names("p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
+        EXPECT_EQ(namesIn(scratch.dir), (Names{"p", "raw.fifo"})) << name;
+        EXPECT_EQ(namesIn(scratch / "p"), (Names{"frame_000000.png", "frame_000001.png"})) << name;
     }
 }
 
-// A second run into a folder another run is writing is refused at once; the folder then holds
-// the first run's frames, all of its seed.
-TEST(RenderProcess, ASecondRunIntoTheSameFolderIsRefused) {
-    Scratch scratch;
-    const int reader = fifoReader(scratch / "raw.fifo");
-    ASSERT_GE(reader, 0);
-    Child first = render("--silent --seed 1 --frames 3 --raw @raw.fifo --png @p", scratch);
-    ASSERT_TRUE(waitUntil([&] { return pending(reader) > 0; }, kBound)) << "waiting for frames";
-    Child second = render("--silent --seed 2 --frames 3 --png @p", scratch);
-    ASSERT_TRUE(waitForExit(second, kBound)) << "the second run still running";
-    EXPECT_EQ(second.exitCode, 2) << second.said;
-    EXPECT_NE(second.said.find("another run is writing there"), std::string::npos) << second.said;
-    ASSERT_TRUE(readExactly(reader, 3 * kFrameBytes)) << "the first run's raw frames";
-    ASSERT_TRUE(waitForExit(first, kBound)) << "the first run still running";
-    close(reader);
-    EXPECT_EQ(first.exitCode, 0) << first.said;
-    Child alone = render("--silent --seed 1 --frames 3 --png @q", scratch);
-    ASSERT_TRUE(waitForExit(alone, kBound) && alone.exitCode == 0) << alone.said;
-    EXPECT_EQ(contents(scratch / "p").size(), 3u);
-    EXPECT_TRUE(contents(scratch / "p") == contents(scratch / "q")) << "p is not seed 1's frames";
+// The writer fills the pipe and waits; the signal is only recorded (as when it lands between
+// the check and the write), so nothing interrupts the wait but the writer's own look at it.
+TEST(OutputFile, ASignalJustBeforeAWaitStillEndsIt) {
+    for (bool fifo : {true, false}) {
+        const char *what = fifo ? "a FIFO" : "a pipe on standard output";
+        Scratch scratch;
+        catchInterrupts();
+        OutputFile output;
+        std::string error, writeError;
+        const int before = fcntl(STDOUT_FILENO, F_GETFL);  // standard output's flags
+        int after = -1;
+        std::atomic<bool> returned{false};
+        bool wrote = true, filled = false, ended = false, opened = false;
+        {
+            Stalled s(fifo, scratch);
+            opened = s.ready && openOutput(output, s.path, {}, error);
+            std::thread writer;
+            if (opened)
+                writer = std::thread([&] {
+                    const std::vector<char> bytes(size_t(4 * fcntl(s.reader, F_GETPIPE_SZ)), 'x');
+                    wrote = writeOutput(output, bytes.data(), bytes.size(), writeError);
+                    returned = true;
+                });
+            filled = opened && waitUntil([&] { return pipeFull(s.reader); }, kBound);
+            recordInterrupt(SIGINT);
+            ended = opened && waitUntil([&] { return returned.load(); }, kBound);
+            char drain[65536];
+            pollfd readable = {s.reader, POLLIN, 0};
+            while (opened && !returned)  // still waiting: read the pipe so the writer can finish
+                if (read(s.reader, drain, sizeof drain) <= 0) poll(&readable, 1, 10);
+            if (writer.joinable()) writer.join();
+            if (opened) closeOutput(output, error), after = fcntl(STDOUT_FILENO, F_GETFL);
+        }
+        releaseInterrupts();
+        catchInterrupts();  // clears the recorded signal for the tests after this one
+        releaseInterrupts();
+
+        ASSERT_TRUE(opened) << what << ": " << error;
+        EXPECT_TRUE(filled) << what << ": waited " << kBound << " s for the writer to fill it";
+        EXPECT_TRUE(ended) << what << ": the write still waited after the signal";
+        EXPECT_FALSE(wrote) << what << ": the write went on after the signal";
+        EXPECT_EQ(writeError, "") << what << ": a signal is not a failure";
+        EXPECT_EQ(after & O_NONBLOCK, before & O_NONBLOCK) << what << ": flags not put back";
+    }
 }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -25,86 +27,52 @@ std::vector<int> redColumnsOfTextRow(const Pixel *frame) {
 
 }  // namespace
 
-TEST(ShowMain, DismissedDialogExitsOneWithNothingOpenedOrReleased) {
-    FakePlatform fake;
-    fake.dialogResult = 0;
-    EXPECT_EQ(showMain(fake.platform()), 1);
-    const std::vector<std::string> want = {"getVersion()", "init(1,44100,0)",
-                                           "streamCreateFile(qx-331b_051224.ogg,0,0,0)",
-                                           "startDialog()"};
-    EXPECT_EQ(fake.calls, want);
-}
-
-TEST(ShowMain, WrongAudioVersionShowsTheMessageAndExitsZero) {
-    FakePlatform fake;
-    fake.version = 0x20400;
-    EXPECT_EQ(showMain(fake.platform()), 0);
-    const std::vector<std::string> want = {
-        "getVersion()", "messageBox(BASS version 2.1 was not loaded,Incorrect BASS.DLL)"};
-    EXPECT_EQ(fake.calls, want);
-}
-
-// Start-up, two frames and shutdown, call by call.
+// Start-up and shutdown call by call, with the exit code: a wrong audio version shows the
+// message, a dismissed dialog opens nothing, unticked boxes mute the sound before the presenter
+// opens windowed; each frame takes the spectrum, presents and polls for Escape.
 TEST(ShowMain, CallsHappenInTheShowsOrder) {
-    FakePlatform fake;
-    fake.stream = 7;
-    fake.clock = {1000, 1001, 1002, 141001};  // effect start, show start, two frames
-    EXPECT_EQ(showMain(fake.platform()), 0);
-    const std::vector<std::string> want = {"getVersion()",
-                                           "init(1,44100,0)",
-                                           "streamCreateFile(qx-331b_051224.ogg,0,0,0)",
-                                           "startDialog()",
-                                           "open(\"\",640,480,1)",
-                                           "channelPlay(7,0)",
-                                           "channelGetData(7,0x80000002)",
-                                           "present()",
-                                           "escapePressed()",
-                                           "channelGetData(7,0x80000002)",
-                                           "present()",
-                                           "escapePressed()",
-                                           "stop()",
-                                           "free()",
-                                           "close()"};
-    EXPECT_EQ(fake.calls, want);
-    EXPECT_EQ(fake.clockReads, 4u) << "two start times and one read per frame";
-}
-
-// Unticked boxes: the volume goes to 0 before the presenter opens windowed.
-TEST(ShowMain, SoundOffAndWindowedFromTheDialog) {
-    FakePlatform fake;
-    fake.dialogSettings = {false, false};
-    fake.clock = {0, 0, 140000};
-    EXPECT_EQ(showMain(fake.platform()), 0);
-    ASSERT_GE(fake.calls.size(), 7u);
-    EXPECT_EQ(fake.calls[4], "setVolume(0)");
-    EXPECT_EQ(fake.calls[5], "open(\"\",640,480,0)");
+    const std::string start = "getVersion() init(1,44100,0) "
+                              "streamCreateFile(qx-331b_051224.ogg,0,0,0) startDialog() ",
+                      frames = "channelPlay(7,0) channelGetData(7,0x80000002) present() "
+                               "escapePressed() channelGetData(7,0x80000002) present() "
+                               "escapePressed() stop() free() close() ";
+    const std::tuple<uint32_t, int, bool, int, size_t, std::string> cases[] = {
+        {0x20400, 1, true, 0, 0,
+         "getVersion() messageBox(BASS version 2.1 was not loaded,Incorrect BASS.DLL) "},
+        {kAudioVersion, 0, true, 1, 0, start},
+        {kAudioVersion, 1, true, 0, 4, start + "open(\"\",640,480,1) " + frames},
+        {kAudioVersion, 1, false, 0, 4, start + "setVolume(0) open(\"\",640,480,0) " + frames},
+    };
+    for (const auto &[version, dialogResult, ticked, code, clockReads, calls] : cases) {
+        FakePlatform fake;
+        fake.version = version;
+        fake.dialogResult = dialogResult;
+        fake.dialogSettings = {ticked, ticked};
+        fake.stream = 7;
+        fake.clock = {1000, 1001, 1002, 141001};  // effect start, show start, two frames
+        EXPECT_EQ(showMain(fake.platform()), code) << calls;
+        EXPECT_EQ(fake.calls, calls);
+        EXPECT_EQ(fake.clockReads, clockReads) << "two start times and one read per frame";
+    }
 }
 
 // t_show reaching 140000 ends the loop after that frame is presented; Escape after the
 // current frame.
 TEST(ShowMain, LoopEnds) {
-    const struct {
-        const char *name;
-        std::vector<uint32_t> clock;
-        int escapeOnFrame;
-        int wantPresents;
-    } cases[] = {
+    const std::tuple<const char *, std::vector<uint32_t>, int, int> cases[] = {
         {"139999 goes on, 140000 is the last", {0, 0, 10, 139999, 140000, 140001}, -1, 3},
         {"past the end in one step", {0, 0, 200000}, -1, 1},
         {"Escape after the second frame", {0, 0, 10, 20, 30, 40}, 2, 2},
         {"Escape on the first frame", {0, 0, 10}, 1, 1},
-        {"clock wraps at 32 bits",
-         {0xFFFFFF00u, 0xFFFFFF00u, 0xFFFFFFF0u, 140000u - 0x100u},
-         -1,
-         2},
+        {"32-bit wrap", {0xFFFFFF00u, 0xFFFFFF00u, 0xFFFFFFF0u, 140000u - 0x100u}, -1, 2},
     };
-    for (const auto &c : cases) {
+    for (const auto &[name, clock, escapeOnFrame, presents] : cases) {
         FakePlatform fake;
-        fake.clock = c.clock;
-        fake.escapeOnFrame = c.escapeOnFrame;
-        EXPECT_EQ(showMain(fake.platform()), 0) << c.name;
-        EXPECT_EQ(fake.presents, c.wantPresents) << c.name;
-        EXPECT_EQ(fake.count("close"), 1) << c.name;
+        fake.clock = clock;
+        fake.escapeOnFrame = escapeOnFrame;
+        EXPECT_EQ(showMain(fake.platform()), 0) << name;
+        EXPECT_EQ(fake.presents, presents) << name;
+        EXPECT_EQ(fake.calls.substr(fake.calls.find("stop()")), "stop() free() close() ") << name;
     }
 }
 
@@ -116,15 +84,11 @@ TEST(ShowMain, NoStreamFeedsEveryRowBackAndLetterboxesTheFrame) {
     fake.onPresent = [&](const Pixel *frame) {
         if (checked++) return;
         const ShowBuffers &b = showBuffers();
-        for (int y = 0; y < kScreenHeight; ++y)
-            for (int x = 0; x < kScreenWidth; ++x) {
-                const int p = y * kScreenWidth + x;
-                if (y < 60 || y >= 420) {
-                    ASSERT_EQ(frame[p], 0u) << "frame bar pixel (" << x << "," << y << ")";
-                } else {
-                    ASSERT_EQ(b.picture[p], frame[p] * 6) << "row " << y << " was not fed back";
-                }
-            }
+        for (int p = 0; p < kScreenPixels; ++p) {
+            const bool bar = p < 60 * kScreenWidth || p >= 420 * kScreenWidth;
+            ASSERT_EQ(bar ? frame[p] : b.picture[p], bar ? 0u : frame[p] * 6)
+                << (bar ? "a frame bar's pixel " : "not fed back: pixel ") << p;
+        }
     };
     showMain(fake.platform());
     EXPECT_EQ(checked, 2);
