@@ -1,6 +1,5 @@
 // BitmapFont: the glyph table, the character map and putGlyph's strict bounds.
 #include "font/bitmap_font.h"
-#include "show/show_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -9,32 +8,6 @@
 namespace {
 
 constexpr int W = 640, H = 480;
-
-// The show's font, decoded and set up as the show does.
-struct ShowFont {
-    std::vector<Pixel> picture = std::vector<Pixel>(600 * 19);
-    BitmapFont font;
-    ShowFont() { loadShowFont(picture.data(), font, W, H); }
-    // A cleared screen with one character drawn.
-    std::vector<Pixel> draw(int x, int y, char c) const {
-        std::vector<Pixel> target(W * H, 0);
-        font.putGlyph(x, y, c, picture.data(), target.data());
-        return target;
-    }
-    // What putGlyph must give: red at the glyph's 0 pixels, only where 0 < x < W and 0 < y < H.
-    std::vector<Pixel> expected(int x, int y, char c) const {
-        std::vector<Pixel> target(W * H, 0);
-        const Glyph &g = font.glyphs[BitmapFont::glyphIndex(c)];
-        for (int r = 0; r < 19; ++r)
-            for (int k = 0; k < g.end - g.start; ++k) {
-                const int64_t row = int64_t(y) + r, column = int64_t(x) + k;
-                if (picture[r * 600 + g.start + k] == 0 && row > 0 && row < H && column > 0 &&
-                    column < W)
-                    target[row * W + column] = BitmapFont::kGlyphColour;
-            }
-        return target;
-    }
-};
 
 // A 600 x rows font picture whose row 0 holds the given markers.
 std::vector<Pixel> markedPicture(const std::vector<int> &markers, int rows = 19) {
@@ -65,33 +38,38 @@ TEST(BitmapFont, GlyphIndex) {
         EXPECT_EQ(BitmapFont::glyphIndex(c.c), c.want) << "character " << int(c.c);
 }
 
-// putGlyph against the rule: red on the glyph's 0 pixels, cut at the right edge and the bottom,
-// never on row 0 or column 0, nothing wrapped; characters without a glyph draw the space.
-TEST(BitmapFont, PutGlyphDrawsTheGlyphsInkCutAtTheEdges) {
-    const ShowFont f;
+// Glyph g of a picture all ink below row 0 is g + 1 columns wide: 'k' draws its marker and 18
+// rows of 11 pixels, the space 18 rows of 27 for any character without a glyph. Drawn at (x, y),
+// it stays in its box there, cut at the right edge and the bottom, never on row 0 or column 0.
+TEST(BitmapFont, PutGlyphCutsTheGlyphAtTheEdges) {
+    std::vector<int> markers;
+    for (int g = 0, left = 0; g < 31; left += g + 2, ++g)
+        markers.insert(markers.end(), {left, left + g + 1});
+    const std::vector<Pixel> picture = markedPicture(markers);
+    BitmapFont font;
+    font.setSizes(W, H, 600, 19);
+    ASSERT_EQ(font.init(picture.data()), 62);
     const struct {
         int x, y;
         char c;
-    } cases[] = {{100, 20, 'k'},
-                 {630, 20, 'm'},
-                 {634, 474, 'w'},
-                 {100, 470, 'g'},
-                 {100, 0, 'k'},
-                 {0, 30, 'm'},
-                 {-5, -5, 'b'},
-                 {0, 0, 'q'},
-                 {639, 479, 'a'},
-                 {-2147483647 - 1, 20, 'f'},
-                 {2147483647, 2147483647, 'x'},
-                 {50, 50, 'A'},
-                 {50, 50, '!'}};
-    for (const auto &c : cases)
-        EXPECT_EQ(f.draw(c.x, c.y, c.c), f.expected(c.x, c.y, c.c))
-            << "'" << c.c << "' at " << c.x << ", " << c.y;
-    const std::vector<Pixel> k = f.draw(100, 20, 'k');
-    EXPECT_GT(redCount(k), 20) << "'k' has ink";
-    EXPECT_EQ(k[20 * W + 100], BitmapFont::kGlyphColour) << "the left marker shows at the top-left";
-    EXPECT_EQ(redCount(f.draw(50, 50, ' ')), 1) << "the space shows only its marker";
+        int want;
+    } cases[] = {
+        {100, 20, 'k', 1 + 18 * 11},    {50, 50, '!', 1 + 18 * 27}, {635, 20, 'k', 1 + 18 * 5},
+        {634, 474, 'k', 1 + 5 * 6},     {100, 0, 'k', 18 * 11},     {0, 30, 'k', 18 * 10},
+        {-5, -5, 'k', 13 * 5},          {639, 479, 'k', 1},         {INT32_MIN, 20, 'k', 0},
+        {INT32_MAX, INT32_MAX, 'k', 0},
+    };
+    for (const auto &c : cases) {
+        std::vector<Pixel> target(W * H, 0);
+        font.putGlyph(c.x, c.y, c.c, picture.data(), target.data());
+        EXPECT_EQ(redCount(target), c.want) << "'" << c.c << "' at " << c.x << ", " << c.y;
+        const int w = BitmapFont::glyphIndex(c.c) + 1;
+        for (int p = 0; p < W * H; ++p) {
+            const int64_t dx = p % W - int64_t{c.x}, dy = p / W - int64_t{c.y};
+            ASSERT_TRUE(target[p] == 0 || (dx >= 0 && dx < w && dy >= 0 && dy < 19))
+                << "'" << c.c << "' at " << c.x << ", " << c.y << ": pixel " << p << " outside";
+        }
+    }
 }
 
 // Markers pair into glyphs, at most 31; each glyph runs from its left marker to its right one.
