@@ -77,8 +77,6 @@ TEST(EmbeddedPictures, DecodeToTheirPictures) {
     EXPECT_LT(sum / p2.size(), 100) << "picture 2 is dark on average";
     EXPECT_GE(std::set<Pixel>(p2.begin(), p2.end()).size(), 200u)
         << "picture 2 uses the full range";
-    for (const auto *p : {&p0, &p1, &p2})
-        for (Pixel v : *p) ASSERT_LE(v, 255u);
 }
 
 // Row 0 of the font picture: 62 markers, 31 glyphs, ink only between a glyph's markers.
@@ -89,11 +87,8 @@ TEST(EmbeddedPictures, FontPictureHas31MarkedGlyphs) {
     EXPECT_EQ(f.init(font.data()), 62);
     ASSERT_EQ(f.glyphCount, 31);
     std::vector<int> owner(600, -1);
-    for (int g = 0; g < 31; ++g) {
-        const Glyph &glyph = f.glyphs[g];
-        EXPECT_EQ(glyph.character, uint8_t(BitmapFont::kCharacters[g]));
-        for (int c = glyph.start + 1; c < glyph.end; ++c) owner[c] = g;
-    }
+    for (int g = 0; g < 31; ++g)
+        for (int c = f.glyphs[g].start + 1; c < f.glyphs[g].end; ++c) owner[c] = g;
     for (int r = 1; r < 19; ++r)
         for (int c = 0; c < 600; ++c)
             if (font[r * 600 + c] == 0) {
