@@ -29,7 +29,8 @@ struct Surface {
 }  // namespace
 
 // One line over a 16 x 16 source of one grey, but for the value under its start, where a pixel
-// may already hold the line's colour: how many pixels it then covers, all in that colour.
+// may already hold the line's colour: how many pixels it then covers, all in that colour. Every
+// direction and the single point are the grid test's.
 TEST(DrawLine, ColourAndEarlyStop) {
     const struct {
         const char *name;
@@ -39,12 +40,10 @@ TEST(DrawLine, ColourAndEarlyStop) {
         int want;
         Pixel wantColour;
     } cases[] = {
-        {"a single point", 0x42, 0x42, 5, 5, 5, 5, -1, -1, 1, 0x424242},
         {"a value above 255: the copies overlap", 0x10, 0x1FF, 1, 2, 9, 2, -1, -1, 9, 0x1FFFFFF},
         {"start pixel already drawn", 0x20, 0x20, 3, 3, 12, 9, 3, 3, 1, 0x202020},
         {"stops across at its own colour", 0x30, 0x30, 2, 4, 14, 4, 8, 4, 7, 0x303030},
         {"stops down at its own colour", 0x30, 0x30, 4, 2, 4, 14, 4, 8, 7, 0x303030},
-        {"leftward", 7, 7, 10, 7, 3, 7, -1, -1, 8, 0x070707},
     };
     for (const auto &c : cases) {
         Surface s(16, 16, c.source);
@@ -58,17 +57,12 @@ TEST(DrawLine, ColourAndEarlyStop) {
 
 // A line with either end outside the surface is dropped whole.
 TEST(DrawLine, AnyEndOffTheSurfaceDrawsNothing) {
-    const struct {
-        int x0, y0, x1, y1;
-    } cases[] = {
-        {0, 0, 16, 0}, {16, 3, 2, 3}, {3, -1, 3, 4}, {3, 4, 3, -1},
-        {-1, 5, 5, 5}, {5, 5, 5, 16}, {5, 16, 5, 5}, {-2147483647 - 1, 0, 3, 3},
-    };
+    const int cases[][4] = {{0, 0, 16, 0}, {16, 3, 2, 3}, {3, -1, 3, 4}, {3, 4, 3, -1},
+                            {-1, 5, 5, 5}, {5, 5, 5, 16}, {5, 16, 5, 5}, {INT32_MIN, 0, 3, 3}};
     for (const auto &c : cases) {
         Surface s(16, 16);
-        s.draw(c.x0, c.y0, c.x1, c.y1);
-        EXPECT_EQ(s.written(), 0) << "(" << c.x0 << "," << c.y0 << ")-(" << c.x1 << "," << c.y1
-                                  << ")";
+        s.draw(c[0], c[1], c[2], c[3]);
+        EXPECT_EQ(s.written(), 0) << testing::PrintToString(c);
     }
 }
 
