@@ -22,10 +22,8 @@ TEST(VirtualClock, FrameTimesAreExactAndSaturate) {
         {257698038, 60, 1, UINT32_MAX},
         {429496729599, 100000000, 1, 4294967},
         {4294967295, 4294967295u, 1000, 1000000},
-        {12345678901, 2997, 100, UINT32_MAX},
-        {uint64_t{1} << 63, 100000000, 1, UINT32_MAX},
         {UINT64_MAX, 60, 1, UINT32_MAX},
-        {UINT64_MAX, 1, 1000, UINT32_MAX},
+        {18446744073709552, 1, 1, UINT32_MAX},  // k x 1000 would wrap to 384
         {UINT64_MAX, 4294967295u, 1, UINT32_MAX},
     };
     for (const auto &c : cases)
@@ -39,12 +37,9 @@ TEST(VirtualClock, FirstFrameAtIsTheInverse) {
     for (const auto &rate : rates)
         for (uint32_t ms : {0u, 1u, 16u, 17u, 91000u, 91001u, uint32_t(kShowLength), UINT32_MAX}) {
             const uint64_t k = firstFrameAt(ms, rate[0], rate[1]);
-            EXPECT_GE(frameMilliseconds(k, rate[0], rate[1]), ms)
+            EXPECT_TRUE(frameMilliseconds(k, rate[0], rate[1]) >= ms &&
+                        (k == 0 || frameMilliseconds(k - 1, rate[0], rate[1]) < ms))
                 << ms << " ms at " << rate[0] << "/" << rate[1] << ": frame " << k;
-            if (k > 0) {
-                EXPECT_LT(frameMilliseconds(k - 1, rate[0], rate[1]), ms)
-                    << ms << " ms at " << rate[0] << "/" << rate[1] << ": frame " << k;
-            }
         }
 }
 
