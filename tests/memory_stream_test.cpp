@@ -17,7 +17,6 @@ TEST(MemoryStream, OpenRefusesBadArguments) {
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->position, 0);
     EXPECT_EQ(stream->size, 10);
-    EXPECT_EQ(stream->close(), 0);
 }
 
 TEST(MemoryStream, SeekStaysWithinTheBlock) {
@@ -62,10 +61,8 @@ TEST(MemoryStream, ReadCopiesWholeItemsOnly) {
         EXPECT_EQ(got, c.wantItems) << "read(" << c.itemSize << ", " << c.itemCount << ") of "
                                     << c.size - c.from << " available";
         EXPECT_EQ(stream.position, c.from + bytes);
-        for (int i = 0; i < 16; ++i) {
-            const uint8_t want = i < bytes ? uint8_t(c.from + i) : 0xEE;
-            ASSERT_EQ(out[i], want)
-                << "byte " << i << " of read(" << c.itemSize << ", " << c.itemCount << ")";
-        }
+        for (int i = 0; i < 16; ++i)
+            ASSERT_EQ(out[i], i < bytes ? uint8_t(c.from + i) : 0xEE)
+                << "byte " << i << " of row " << &c - cases;
     }
 }
