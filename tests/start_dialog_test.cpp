@@ -61,12 +61,6 @@ TEST(StartDialog, HowTheShippedDialogEnds) {
         {"closing the window", [](StartDialog &d) { dialogClose(d); }, 0},
         {"click just below the button", [](StartDialog &d) { dialogClick(d, 100, 30); }, -1},
         {"Tab", [](StartDialog &d) { dialogKey(d, DialogKey::kTab); }, -1},
-        {"Tab back to the button, Space",
-         [](StartDialog &d) {
-             dialogKey(d, DialogKey::kTab);
-             dialogKey(d, DialogKey::kSpace);
-         },
-         1},
         {"OK by the low 16 bits of the id", [](StartDialog &d) { command(d, 0x10000 | kIdOk); }, 1},
         {"an id it does not know", [](StartDialog &d) { command(d, 1002); }, -1},
     };
@@ -82,6 +76,7 @@ TEST(StartDialog, HowTheShippedDialogEnds) {
 
 // Check boxes open as the settings are (init, sent again, answers true) and hold the dark tick
 // only while ticked; a click or Space on the focused one toggles it and writes the settings back.
+// Tab goes round the controls.
 TEST(StartDialog, CheckBoxesFollowTheSettings) {
     ShowSettings settings = {.fullscreen = true, .sound = false};
     StartDialog dialog = startDialogCreate(&kWithBoxesTemplate, &settings);
@@ -106,8 +101,9 @@ TEST(StartDialog, CheckBoxesFollowTheSettings) {
     dialogKey(dialog, DialogKey::kSpace);
     EXPECT_FALSE(settings.fullscreen);
     EXPECT_FALSE(dialog.ended);
-    dialogKey(dialog, DialogKey::kEnter);
-    EXPECT_EQ(dialog.result, 1);
+    dialogKey(dialog, DialogKey::kTab);  // round to the button
+    dialogKey(dialog, DialogKey::kSpace);
+    EXPECT_EQ(dialog.ended ? dialog.result : -1, 1);
 }
 
 // The shipped dialog: 280 x 32 pixels, all painted, a raised button, the label centred in it.
