@@ -24,15 +24,17 @@ struct RecordingDevice {
     int pitch = W * 4;
     std::string failAt;  // the call that fails, if any
     bool lost = false;
-    std::vector<uint8_t> target = std::vector<uint8_t>(4096 * H, 0xEE);  // the widest pitch's
+    std::vector<uint8_t> target = std::vector<uint8_t>(4096 * H, 0xEE);  // any pitch to 4096
     std::string calls;  // each call's name and a space
 
+    // The device behind a call's user pointer.
     static RecordingDevice &self(void *u) { return *static_cast<RecordingDevice *>(u); }
     // Logs the call; false for the one that fails.
     bool step(const std::string &name) {
         calls += name + " ";
         return name != failAt;
     }
+    // The table the presenter drives, every step logged.
     PresenterDevice device() {
         return {
             .user = this,

@@ -9,6 +9,7 @@ namespace {
 const uint8_t kTen[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 }
 
+// No block, or no bytes in it, opens nothing; a stream opens at 0 over the whole block.
 TEST(MemoryStream, OpenRefusesBadArguments) {
     EXPECT_EQ(openMemoryStream(nullptr, 10), nullptr);
     EXPECT_EQ(openMemoryStream(kTen, 0), nullptr);
@@ -19,6 +20,8 @@ TEST(MemoryStream, OpenRefusesBadArguments) {
     EXPECT_EQ(stream->size, 10);
 }
 
+// Origins 0, 1 and 2 are the start, the position and the size, any other the start; the result
+// is clamped to the last byte, computed without overflow.
 TEST(MemoryStream, SeekStaysWithinTheBlock) {
     const struct {
         int32_t from, offset;
@@ -38,6 +41,7 @@ TEST(MemoryStream, SeekStaysWithinTheBlock) {
     }
 }
 
+// As many whole items as the bytes left hold, copied in order, the position moved past them.
 TEST(MemoryStream, ReadCopiesWholeItemsOnly) {
     const uint8_t block[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     const struct {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+// Each format, whether it is RGB, the converter its bit count gets and that converter's bytes.
 TEST(Sdl2DisplayFormat, FormatsAndTheirConverters) {
     const struct {
         const char *name;

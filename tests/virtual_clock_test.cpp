@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+// floor(k x 1000 / fps) exactly, UINT32_MAX once it would not fit, however large k.
 TEST(VirtualClock, FrameTimesAreExactAndSaturate) {
     const struct {
         uint64_t k;

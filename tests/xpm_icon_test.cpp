@@ -23,6 +23,7 @@ TEST(XpmIcon, TheProgramsIcon) {
     EXPECT_TRUE(transparent > 200 && 32 * 32 - transparent > 300) << transparent << " clear";
 }
 
+// Two characters a pixel, upper- and lower-case hex colours and None, row by row.
 TEST(XpmIcon, SmallFilesReadExactly) {
     const std::string text = "/* XPM */ static const char *x[] = {\n"
                              "\"3 2 3 2\",\n\".. c None\",\n\"ab c #FF8000\",\n\"Zz c #0000ff\",\n"
@@ -33,6 +34,7 @@ TEST(XpmIcon, SmallFilesReadExactly) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(icon.pixels[i], want[i]) << "pixel " << i;
 }
 
+// Each is refused, the icon left empty.
 TEST(XpmIcon, MalformedFilesAreRefused) {
     const struct {
         const char *name;
