@@ -187,7 +187,7 @@ fullscreen() {
     # The picture is lit before the show's own frame is up (Wine's desktop, for a moment): the
     # show is there once its top bar is black as well.
     top_bar_black() { shoot show && measure show 0 0 640 56 && holds "$lit" "<" 0.02; }
-    wait_until 30 "the top letterbox bar to be black (lit=$lit)" top_bar_black
+    wait_until 30 "the top letterbox bar to be black" top_bar_black
     escape_gives 0
     echo "ok: full screen, the picture lit between its bars; Escape gave 0"
 }
