@@ -1,9 +1,6 @@
 // Audio files for the tests and measurements (see audio_test_files.h).
 #include "tests/audio/audio_test_files.h"
 
-#include "audio/spectrum.h"
-#include "audio/vorbis_music.h"
-
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
@@ -15,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -97,8 +95,8 @@ extern "C" const char *__lsan_default_suppressions() {
     return "leak:vorbis_encode_setup_init\n";
 }
 
-bool writeChainedOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
-                     int copies) {
+bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
+              int copies) {
     std::vector<Packet> packets;
     if (!encode(format, sample, packets)) return false;
     std::FILE *file = std::fopen(path.c_str(), "wb");
@@ -106,10 +104,6 @@ bool writeChainedOgg(const std::string &path, const OggFormat &format, const Sam
     bool ok = true;
     for (int i = 0; ok && i < copies; ++i) ok = writeLink(file, packets, format.serial + i);
     return std::fclose(file) == 0 && ok;
-}
-
-bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample) {
-    return writeChainedOgg(path, format, sample, 1);
 }
 
 double binHz(int bin) {
@@ -146,15 +140,21 @@ std::vector<float> decodedFrames(const std::string &path, int64_t first, int64_t
     return stereo;
 }
 
+// Every bin written over -1.
+std::vector<float> spectrumOf(const float *mono) {
+    std::vector<float> out(kSpectrumSize, -1.0f);
+    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
+    analyzeSpectrum(analyzer, mono, out.data());
+    destroySpectrumAnalyzer(analyzer);
+    return out;
+}
+
 std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel) {
-    std::vector<float> mono(kSpectrumWindow), out(kSpectrumSize);
+    std::vector<float> mono(kSpectrumWindow);
     if (channel == 2) mixToMono(stereo.data() + 2 * first, kSpectrumWindow, 2, mono.data());
     for (int i = 0; channel < 2 && i < kSpectrumWindow; ++i)
         mono[i] = stereo[2 * (first + i) + channel];
-    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
-    analyzeSpectrum(analyzer, mono.data(), out.data());
-    destroySpectrumAnalyzer(analyzer);
-    return out;
+    return spectrumOf(mono.data());
 }
 
 int peakBin(const std::vector<float> &spectrum) {
@@ -187,6 +187,24 @@ bool damageFile(const std::string &path, double from, double to, bool cut) {
     std::string bytes = readBytes(path);
     const auto at = size_t(double(bytes.size()) * from), end = size_t(double(bytes.size()) * to);
     return writeBytes(path, bytes.replace(at, end - at, cut ? 0 : end - at, '\x5A'));
+}
+
+// Reads stop at the arrived end.
+ArrivingBytes::ArrivingBytes(std::string whole, size_t here)
+    : all(std::move(whole)), arrived(here) {
+    bytes.user = this;
+    bytes.read = [](void *u, int64_t offset, void *out, size_t size) {
+        const ArrivingBytes &a = *static_cast<ArrivingBytes *>(u);
+        const size_t from = std::min(a.arrived, static_cast<size_t>(offset));
+        const size_t n = std::min(size, a.arrived - from);
+        std::copy_n(a.all.data() + from, n, static_cast<char *>(out));
+        return n;
+    };
+    bytes.arrived = [](void *u) { return int64_t(static_cast<ArrivingBytes *>(u)->arrived); };
+    bytes.complete = [](void *u) {
+        const ArrivingBytes &a = *static_cast<ArrivingBytes *>(u);
+        return a.arrived == a.all.size();
+    };
 }
 
 // A name no other folder has: the clock's ticks, tried until one is free.

@@ -185,7 +185,7 @@ TEST_F(Library, TheSpectrumIsOfTheFramesHeardWhereverTheyAre) {
     ASSERT_TRUE(writeOgg(tone, {.frames = toneFrames}, withNoise(binTone(100, 0.5, 44100), 0.05)));
     // Four hours: 48 chained links of one five-minute encoding.
     const OggFormat link{.rate = 8000, .channels = 1, .frames = 5 * 60 * 8000, .quality = 0.0f};
-    ASSERT_TRUE(writeChainedOgg(hours, link, withNoise(binTone(50, 0.5, 8000), 0.05), 48));
+    ASSERT_TRUE(writeOgg(hours, link, withNoise(binTone(50, 0.5, 8000), 0.05), 48));
     const int64_t hour = 3600 * int64_t{44100};
     // The file and the positions heard, in order; the last is the file's end where it is given.
     const std::vector<std::pair<std::string, std::vector<int64_t>>> cases = {

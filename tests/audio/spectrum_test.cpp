@@ -1,5 +1,6 @@
 // Tests of the spectrum function and the mono mix before it.
 #include "audio/spectrum.h"
+#include "tests/audio/audio_test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,6 @@
 
 namespace {
 
-// The magnitudes of kSpectrumWindow samples.
-std::vector<float> spectrumOf(const std::vector<float> &samples) {
-    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
-    std::vector<float> out(kSpectrumSize, -1.0f);
-    analyzeSpectrum(analyzer, samples.data(), out.data());
-    destroySpectrumAnalyzer(analyzer);
-    return out;
-}
-
 // An impulse at sample n reads flat at the window's weight there, (1 - cos(2 pi n / N)) / N, in
 // every bin: a window shifted by a sample, reversed or built over N - 1 points, a magnitude
 // that drops the imaginary part, or another scale fails at some n.
@@ -26,7 +18,7 @@ TEST(Spectrum, AnImpulseReadsFlatAtTheWindowWeight) {
     for (int n : {0, 1, 2, 511, 1024, 1500, 2047}) {
         std::vector<float> samples(kSpectrumWindow, 0.0f);
         samples[n] = 1.0f;
-        const std::vector<float> out = spectrumOf(samples);
+        const std::vector<float> out = spectrumOf(samples.data());
         const double expected =
             (1.0 - std::cos(2 * std::numbers::pi * n / kSpectrumWindow)) / kSpectrumWindow;
         for (int k = 0; k < kSpectrumSize; ++k)
