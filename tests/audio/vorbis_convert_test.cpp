@@ -77,18 +77,17 @@ std::vector<float> stereoSine(double hz, double amplitude, int64_t frames, int r
 
 class RateConversion : public testing::TestWithParam<int> {};
 
-// At 44100 Hz the converter copies; at other rates it keeps the length, level and frequency, and
-// gives the same output however the source arrives. (Starts midway are the decoder's seeks.)
-TEST_P(RateConversion, KeepsLengthLevelAndPitchHoweverTheSourceArrives) {
+// At 44100 Hz the converter copies; at other rates it keeps the length, level and frequency,
+// puts an impulse where its time falls, and gives the same output however the source arrives.
+// (Starts midway are the decoder's seeks.)
+TEST_P(RateConversion, KeepsLengthLevelPitchAndTimingHoweverTheSourceArrives) {
     const int rate = GetParam(), bin = 60;  // 1292 Hz: below every tested source's Nyquist rate
     const int64_t frames = rate / 2;
-    const std::vector<float> source = stereoSine(binHz(bin), 0.8, frames, rate);
+    std::vector<float> source = stereoSine(binHz(bin), 0.8, frames, rate);
     const std::vector<float> whole = convert(source, rate, 1000);
     ASSERT_EQ(static_cast<int64_t>(whole.size()) / 2, resampledLength(frames, rate))
         << "output frames";
-    if (rate == 44100) {
-        EXPECT_EQ(firstDifference(whole, source), "") << "a copy";
-    }
+    EXPECT_EQ(rate == 44100 ? firstDifference(whole, source) : "", "") << "a copy";
     for (int channel : {0, 1}) {
         const std::vector<float> s = spectrumAt(whole, 8000, channel);
         EXPECT_EQ(peakBin(s), bin) << "channel " << channel;
@@ -97,18 +96,13 @@ TEST_P(RateConversion, KeepsLengthLevelAndPitchHoweverTheSourceArrives) {
     for (int chunk : {1, 7, 333, kResamplerPushFrames})
         EXPECT_EQ(firstDifference(convert(source, rate, chunk), whole), "")
             << "in pushes of " << chunk;
-}
-
-TEST_P(RateConversion, PutsAnImpulseWhereItsTimeFalls) {
-    const int rate = GetParam();
-    const int64_t at = rate / 5;  // 0.2 s: frame 8820 at 44100 Hz
-    std::vector<float> source(2 * static_cast<size_t>(rate / 2), 0.0f);
-    source[2 * at] = source[2 * at + 1] = 1.0f;
+    // An impulse at 0.2 s alone, frame 8820 at 44100 Hz.
+    std::fill(source.begin(), source.end(), 0.0f);
+    source[2 * (rate / 5)] = source[2 * (rate / 5) + 1] = 1.0f;
     const std::vector<float> out = convert(source, rate, 999);
-    size_t loudest = 0;
-    for (size_t i = 0; i < out.size() / 2; ++i)
-        if (std::abs(out[2 * i]) > std::abs(out[2 * loudest])) loudest = i;
-    EXPECT_NEAR(double(loudest), 8820.0, 1.0) << rate << " Hz: frame of the impulse's peak";
+    const auto loudest = std::max_element(
+        out.begin(), out.end(), [](float a, float b) { return std::abs(a) < std::abs(b); });
+    EXPECT_NEAR(double(loudest - out.begin()) / 2, 8820.0, 1.0) << "frame of the impulse's peak";
 }
 
 INSTANTIATE_TEST_SUITE_P(Convert, RateConversion,
