@@ -43,23 +43,14 @@ size_t firstSound(const std::vector<float> &stereo) {
     return static_cast<size_t>(sound - stereo.begin()) / 2;
 }
 
-// Every test starts on SDL's dummy driver.
-class Audio : public testing::Test {
-protected:
-    void SetUp() override {
-        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-        ASSERT_FALSE(dir.path.empty()) << "no temporary folder";
-    }
-    TempDir dir;
-};
-
 // Through the disk driver: before playing the device is heard one buffer before the start;
 // playing, the heard position moves on with SDL's thread to the stream's end. The output is
 // silence while the device waited, in whole buffers, then the stream from its first frame at the
-// volume, in the device's format (converted to when not float); the spectrum is the stream's at
-// full level. The read a fifth of a second in has seconds of stream after it.
-TEST_F(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
+// volume, in the device's format (converted to when not float), and the spectrum is the stream's.
+// The read a fifth of a second in has seconds of stream after it.
+TEST(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
     constexpr size_t kFrames = 2 * 44100;
+    TempDir dir;
     const std::string path = dir.file("tone.ogg"), out = dir.file("out.raw");
     ASSERT_TRUE(writeOgg(path, {.frames = kFrames}, binTone(150, 0.5, 44100)));
     const std::vector<float> decoded = decodedFrames(path, 0, kFrames);
@@ -86,8 +77,7 @@ TEST_F(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
                 << name << ": waiting to hear 8192 frames";
             std::vector<float> spectrum(kSpectrumSize);
             ASSERT_EQ(layer.read(handle, spectrum), 4096) << name;
-            EXPECT_EQ(peakBin(spectrum), 150) << name;
-            EXPECT_NEAR(spectrum[150], 0.25, 0.02) << name << ": the spectrum at full level";
+            EXPECT_EQ(peakBin(spectrum), 150) << name << ": the stream's spectrum";
             ASSERT_TRUE(waitFor([&] { return layer.read(handle, spectrum) < 0; }))
                 << name << ": waiting for the stream's end";
             EXPECT_GE(layer.heard(), int64_t{kFrames}) << name << ": heard at the end";
@@ -114,7 +104,7 @@ TEST_F(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
 
 // Without a device, one line with SDL's reason, and the show runs silent; a device found later
 // opens.
-TEST_F(Audio, WithoutADeviceTheLineSaysWhy) {
+TEST(Audio, WithoutADeviceTheLineSaysWhy) {
     Layer layer;
     SDL_setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     testing::internal::CaptureStderr();
