@@ -196,9 +196,7 @@ ArrivingBytes::ArrivingBytes(std::string whole, size_t here)
     bytes.read = [](void *u, int64_t offset, void *out, size_t size) {
         const ArrivingBytes &a = *static_cast<ArrivingBytes *>(u);
         const size_t from = std::min(a.arrived, static_cast<size_t>(offset));
-        const size_t n = std::min(size, a.arrived - from);
-        std::copy_n(a.all.data() + from, n, static_cast<char *>(out));
-        return n;
+        return a.all.copy(static_cast<char *>(out), std::min(size, a.arrived - from), from);
     };
     bytes.arrived = [](void *u) { return int64_t(static_cast<ArrivingBytes *>(u)->arrived); };
     bytes.complete = [](void *u) {
