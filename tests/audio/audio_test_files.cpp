@@ -182,13 +182,6 @@ std::string readBytes(const std::string &path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// 0x5A repeated: no capture pattern, so the pages there are lost.
-bool damageFile(const std::string &path, double from, double to, bool cut) {
-    std::string bytes = readBytes(path);
-    const auto at = size_t(double(bytes.size()) * from), end = size_t(double(bytes.size()) * to);
-    return writeBytes(path, bytes.replace(at, end - at, cut ? 0 : end - at, '\x5A'));
-}
-
 // Reads stop at the arrived end.
 ArrivingBytes::ArrivingBytes(std::string whole, size_t here)
     : all(std::move(whole)), arrived(here) {

@@ -1,7 +1,7 @@
 // Audio files for the audio layer's tests and measurements: Ogg Vorbis written with libvorbisenc
-// from a sample function (one link, or chained copies of one encoding), damaged copies, bytes
-// that arrive a few at a time, a temporary folder to keep them in, the spectrum of decoded
-// frames, and the show's audio table over a device. Needs: libvorbisenc, audio/show_audio.h.
+// from a sample function (one link, or chained copies of one encoding), bytes that arrive a few
+// at a time, a temporary folder to keep them in, the spectrum of decoded frames, and the show's
+// audio table over a device. Needs: libvorbisenc, audio/show_audio.h.
 #pragma once
 
 #include "audio/show_audio.h"
@@ -53,9 +53,6 @@ std::string firstDifference(const std::vector<float> &got, const std::vector<flo
 // Writes bytes to path as they are; reads a whole file (empty when it cannot).
 bool writeBytes(const std::string &path, const std::string &bytes);
 std::string readBytes(const std::string &path);
-// Overwrites the bytes from share from to share to (0..1) of the way in with a fixed, not
-// Ogg-like pattern, or cuts them out.
-bool damageFile(const std::string &path, double from, double to, bool cut = false);
 
 // A file's bytes in memory as MusicBytes, the first `arrived` of them here.
 struct ArrivingBytes {
