@@ -14,36 +14,27 @@ namespace {
 
 constexpr int64_t kMs = 1'000'000;  // nanoseconds
 
-TEST(Position, HeardIsTheBufferStartLessTheLatencyPlusTheTimeSince) {
-    // Latency, the buffer handed over at 5 s (start, frames; 0 frames: none), the time from then
-    // to the question, and the frame heard. 10 ms at 44100 Hz is 441 frames.
-    const std::tuple<const char *, int, int64_t, int, int64_t, int64_t> cases[] = {
-        {"before any hand-over", 1024, 0, 0, 0, -1024},
-        {"before any hand-over, later", 1024, 0, 0, 50 * kMs, -1024},
-        {"at the first hand-over", 1024, 0, 1024, 0, -1024},
-        {"10 ms after it", 1024, 0, 1024, 10 * kMs, -583},
-        {"a late hand-over holds", 1024, 10240, 1024, 500 * kMs, 10240},
-        {"a clock that went back", 1024, 10240, 1024, -3 * kMs, 9216},
-        {"no latency", 0, 2048, 512, 5 * kMs, 2048 + 220},
-        {"hours in", 2048, 476'280'000, 2048, 1 * kMs, 476'280'000 - 2048 + 44}};
-    for (const auto &[name, latency, start, frames, elapsed, heard] : cases) {
+TEST(Position, HeardIsTheBufferStartLessTheLatencyPlusTheTimeSinceTillFrozen) {
+    // Latency, the buffer handed over at 5 s (start, frames; 0 frames: none), when after that the
+    // clock froze (-1: never), the time from the hand-over to the question, and the frame heard.
+    // 10 ms at 44100 Hz is 441 frames.
+    const std::tuple<const char *, int, int64_t, int, int64_t, int64_t, int64_t> cases[] = {
+        {"before any hand-over", 1024, 0, 0, -1, 0, -1024},
+        {"before any hand-over, later", 1024, 0, 0, -1, 50 * kMs, -1024},
+        {"at the first hand-over", 1024, 0, 1024, -1, 0, -1024},
+        {"10 ms after it", 1024, 0, 1024, -1, 10 * kMs, -583},
+        {"a late hand-over holds", 1024, 10240, 1024, -1, 500 * kMs, 10240},
+        {"a clock that went back", 1024, 10240, 1024, -1, -3 * kMs, 9216},
+        {"no latency", 0, 2048, 512, -1, 5 * kMs, 2048 + 220},
+        {"hours in", 2048, 476'280'000, 2048, -1, 1 * kMs, 476'280'000 - 2048 + 44},
+        {"frozen 12 ms after", 1024, 44100, 1024, 12 * kMs, 900 * kMs, 44100 - 1024 + 529}};
+    for (const auto &[name, latency, start, frames, frozen, elapsed, heard] : cases) {
         PlaybackClock clock;
         clockReset(clock, latency);
         if (frames) clockHandOver(clock, start, frames, 5'000 * kMs);
+        if (frozen >= 0) clockFreeze(clock, 5'000 * kMs + frozen);
         EXPECT_EQ(heardFrame(clock, 5'000 * kMs + elapsed), heard) << name;
     }
-}
-
-TEST(Position, FreezingHoldsTheHeardFrameAndAResetGoesBackBeforeTheStart) {
-    PlaybackClock clock;
-    clockReset(clock, 1024);
-    clockHandOver(clock, 44100, 1024, 0);
-    clockFreeze(clock, 12 * kMs);
-    for (int64_t later : {12 * kMs, 13 * kMs, 900 * kMs})
-        EXPECT_EQ(heardFrame(clock, later), 44100 - 1024 + 529) << "frozen at 12 ms, at " << later;
-    clockHandOver(clock, 99999, 512, 7);
-    clockReset(clock, 256);
-    EXPECT_EQ(heardFrame(clock, 1000 * kMs), -256) << "after a reset";
 }
 
 // A ring of capacity 8, used through frame 20, then started again at a frame and written
