@@ -154,15 +154,10 @@ TEST_F(Library, TheSpectrumIsOfTheFramesHeardWhereverTheyAre) {
         for (const int64_t heard : positions) {
             player.device.heard = heard;
             spectrum = kMarks;
-            if (heard == toneFrames) {
-                EXPECT_EQ(player.read(handle, spectrum), -1) << "at the end";
-                EXPECT_EQ(spectrum, kMarks) << "after the end";
-                continue;
-            }
-            ASSERT_EQ(player.read(handle, spectrum), 4096) << path << " at " << heard;
-            EXPECT_EQ(firstDifference(spectrum, expectedAt(path, heard)), "")
+            const bool end = heard == toneFrames;
+            ASSERT_EQ(player.read(handle, spectrum), end ? -1 : 4096) << path << " at " << heard;
+            EXPECT_EQ(firstDifference(spectrum, end ? kMarks : expectedAt(path, heard)), "")
                 << path << " at " << heard;
-            EXPECT_EQ(peakBin(spectrum), path == tone ? 100 : 50) << path << " at " << heard;
         }
     }
 }
@@ -194,8 +189,7 @@ TEST_F(Library, APulledStreamComesAtTheVolumeAndStartsOverAfterItsEnd) {
     }
     ASSERT_TRUE(player.stop());
     EXPECT_FALSE(player.pull(buffer)) << "after stop";
-    EXPECT_GE(player.heard(), 12000 - 2 * 1000) << "one buffer late at most, and one of latency";
-    EXPECT_LE(player.heard(), 12000 - 1000);
+    EXPECT_NEAR(player.heard(), 12000 - 1500, 500) << "one buffer late at most, one of latency";
     std::vector<float> spectrum = kMarks;
     EXPECT_EQ(player.read(handle, spectrum), -1) << "heard past the end";
     ASSERT_TRUE(player.play(handle)) << "played again";
@@ -222,9 +216,7 @@ TEST_F(Library, ShutdownInAnyOrderIsHarmlessAndANewStreamReplacesTheOld) {
                   EXPECT_EQ(player.open(first), 0u);
               }),
               "glaxen: no audio device; the show runs silent (no card)\n");
-    EXPECT_FALSE(player.stop()) << "without a device";
-    EXPECT_FALSE(player.free()) << "without a device";
-    EXPECT_FALSE(player.volume(50)) << "without a device";
+    EXPECT_FALSE(player.stop() || player.free() || player.volume(50)) << "without a device";
     player.device.present = true;
     ASSERT_TRUE(player.init());
     std::vector<float> spectrum(kSpectrumSize);
@@ -236,8 +228,7 @@ TEST_F(Library, ShutdownInAnyOrderIsHarmlessAndANewStreamReplacesTheOld) {
     ASSERT_TRUE(player.play(b));
     ASSERT_EQ(player.read(b, spectrum), 4096);
     EXPECT_EQ(peakBin(spectrum), 90) << "the new stream";
-    EXPECT_TRUE(player.stop());
-    EXPECT_TRUE(player.stop()) << "the second stop";
+    EXPECT_TRUE(player.stop() && player.stop()) << "stopped twice";
     EXPECT_TRUE(player.free());
     EXPECT_FALSE(player.free()) << "the second free";
     EXPECT_EQ(player.device.calls,
@@ -264,12 +255,11 @@ TEST_F(Library, AMissingFileIsFetchedAndPlaysAsItArrives) {
         const char *name;
         const std::string *answer;
         const char *fetchSays, *fetchError, *why;
-        int rejected;
     } cases[] = {
-        {"the music", &music, nullptr, nullptr, nullptr, 0},
-        {"a page", &page, nullptr, nullptr, "not Ogg Vorbis", 1},
-        {"not found", &music, "not found beside the page", nullptr, "not found beside the page", 0},
-        {"cut off", &music, nullptr, "the connection broke", "the connection broke", 0}};
+        {"the music", &music, nullptr, nullptr, nullptr},
+        {"a page", &page, nullptr, nullptr, "not Ogg Vorbis"},
+        {"not found", &music, "not found beside the page", nullptr, "not found beside the page"},
+        {"cut off", &music, nullptr, "the connection broke", "the connection broke"}};
     for (const Case &c : cases) {
         Player player(4096, true);
         FakeDevice &d = player.device;
@@ -303,7 +293,7 @@ TEST_F(Library, AMissingFileIsFetchedAndPlaysAsItArrives) {
                   c.why ? "glaxen: cannot play " + path + ": " + c.why + "; the show runs silent\n"
                         : "")
             << c.name;
-        EXPECT_EQ(d.rejected, c.rejected) << c.name;
+        EXPECT_EQ(d.rejected, c.answer == &page ? 1 : 0) << c.name << ": rejected";
         EXPECT_EQ(firstDifference(pulled, c.why ? std::vector<float>{} : whole), "") << c.name;
         std::vector<float> spectrum(kSpectrumSize);
         EXPECT_EQ(player.read(handle, spectrum) == 4096, c.why == nullptr) << c.name;
