@@ -46,8 +46,8 @@ size_t firstSound(const std::vector<float> &stereo) {
 // Through the disk driver: before playing the device is heard one buffer before the start;
 // playing, the heard position moves on with SDL's thread to the stream's end. The output is
 // silence while the device waited, in whole buffers, then the stream from its first frame at the
-// volume, in the device's format (converted to when not float), and the spectrum is the stream's.
-// The read a fifth of a second in has seconds of stream after it.
+// volume, in the device's format (converted to when not float). The read a fifth of a second in
+// has seconds of stream after it.
 TEST(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
     constexpr size_t kFrames = 2 * 44100;
     TempDir dir;
@@ -77,10 +77,8 @@ TEST(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
                 << name << ": waiting to hear 8192 frames";
             std::vector<float> spectrum(kSpectrumSize);
             ASSERT_EQ(layer.read(handle, spectrum), 4096) << name;
-            EXPECT_EQ(peakBin(spectrum), 150) << name << ": the stream's spectrum";
             ASSERT_TRUE(waitFor([&] { return layer.read(handle, spectrum) < 0; }))
                 << name << ": waiting for the stream's end";
-            EXPECT_GE(layer.heard(), int64_t{kFrames}) << name << ": heard at the end";
         }
         const std::string bytes = readBytes(out);
         const size_t size = SDL_AUDIO_BITSIZE(format) / 8;
