@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,15 +64,15 @@ bool encode(const OggFormat &format, const SampleFunction &sample, std::vector<P
     return true;
 }
 
-// Pages the packets as one link under serial; the headers on pages of their own.
-bool writeLink(std::FILE *file, const std::vector<Packet> &packets, int serial) {
+// The packets paged as one link under serial; the headers on pages of their own.
+std::string link(const std::vector<Packet> &packets, int serial) {
     ogg_stream_state stream;
     ogg_stream_init(&stream, serial);
     ogg_page page;
-    bool ok = true;
+    std::string bytes;
     auto write = [&] {
-        ok = ok && std::fwrite(page.header, 1, page.header_len, file) == size_t(page.header_len) &&
-             std::fwrite(page.body, 1, page.body_len, file) == size_t(page.body_len);
+        bytes.append(reinterpret_cast<const char *>(page.header), size_t(page.header_len));
+        bytes.append(reinterpret_cast<const char *>(page.body), size_t(page.body_len));
     };
     for (size_t i = 0; i < packets.size(); ++i) {
         ogg_packet p = packets[i].packet;
@@ -85,7 +84,7 @@ bool writeLink(std::FILE *file, const std::vector<Packet> &packets, int serial) 
     }
     while (ogg_stream_flush(&stream, &page)) write();
     ogg_stream_clear(&stream);
-    return ok;
+    return bytes;
 }
 
 }  // namespace
@@ -98,12 +97,10 @@ extern "C" const char *__lsan_default_suppressions() {
 bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
               int copies) {
     std::vector<Packet> packets;
+    std::string bytes;
     if (!encode(format, sample, packets)) return false;
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = true;
-    for (int i = 0; ok && i < copies; ++i) ok = writeLink(file, packets, format.serial + i);
-    return std::fclose(file) == 0 && ok;
+    for (int i = 0; i < copies; ++i) bytes += link(packets, format.serial + i);
+    return writeBytes(path, bytes);
 }
 
 double binHz(int bin) {
@@ -187,15 +184,12 @@ ArrivingBytes::ArrivingBytes(std::string whole, size_t here)
     : all(std::move(whole)), arrived(here) {
     bytes.user = this;
     bytes.read = [](void *u, int64_t offset, void *out, size_t size) {
-        const ArrivingBytes &a = *static_cast<ArrivingBytes *>(u);
+        const ArrivingBytes &a = of(u);
         const size_t from = std::min(a.arrived, static_cast<size_t>(offset));
         return a.all.copy(static_cast<char *>(out), std::min(size, a.arrived - from), from);
     };
-    bytes.arrived = [](void *u) { return int64_t(static_cast<ArrivingBytes *>(u)->arrived); };
-    bytes.complete = [](void *u) {
-        const ArrivingBytes &a = *static_cast<ArrivingBytes *>(u);
-        return a.arrived == a.all.size();
-    };
+    bytes.arrived = [](void *u) { return int64_t(of(u).arrived); };
+    bytes.complete = [](void *u) { return of(u).arrived == of(u).all.size(); };
 }
 
 // A name no other folder has: the clock's ticks, tried until one is free.

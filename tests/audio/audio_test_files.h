@@ -62,6 +62,7 @@ struct ArrivingBytes {
     explicit ArrivingBytes(std::string whole = "", size_t here = 0);
     ArrivingBytes(const ArrivingBytes &) = delete;
     ArrivingBytes &operator=(const ArrivingBytes &) = delete;
+    static ArrivingBytes &of(void *user) { return *static_cast<ArrivingBytes *>(user); }
 };
 
 // A fresh folder under /tmp, removed with everything in it at the end of the scope.
