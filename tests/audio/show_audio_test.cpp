@@ -30,11 +30,8 @@ struct FakeDevice {
     ArrivingBytes answer;              // the bytes fetch brings
     int rejected = 0;                  // times the bytes were found not to play
     std::vector<std::string> calls;    // "start", "stop", "close", in order
+    static FakeDevice &of(void *user) { return *static_cast<FakeDevice *>(user); }
 };
-
-FakeDevice &fakeOf(void *user) {
-    return *static_cast<FakeDevice *>(user);
-}
 
 // A player over a fake device: heardFrame only for a device on its own clock, fetch only for
 // one that fetches.
@@ -44,30 +41,23 @@ struct Player : AudioOn<FakeDevice> {
         AudioBackend &b = state.backend;
         b.user = &device;
         b.open = [](void *u, AudioPlayer &, int *frames, std::string *why) {
-            *frames = fakeOf(u).bufferFrames;
+            *frames = FakeDevice::of(u).bufferFrames;
             *why = "no card";
-            return fakeOf(u).present;
+            return FakeDevice::of(u).present;
         };
-        b.close = [](void *u) { fakeOf(u).calls.push_back("close"); };
-        b.start = [](void *u) { fakeOf(u).calls.push_back("start"); };
-        b.stop = [](void *u) { fakeOf(u).calls.push_back("stop"); };
-        if (bufferFrames == 0) b.heardFrame = [](void *u) { return fakeOf(u).heard; };
+        b.close = [](void *u) { FakeDevice::of(u).calls.push_back("close"); };
+        b.start = [](void *u) { FakeDevice::of(u).calls.push_back("start"); };
+        b.stop = [](void *u) { FakeDevice::of(u).calls.push_back("stop"); };
+        if (bufferFrames == 0) b.heardFrame = [](void *u) { return FakeDevice::of(u).heard; };
         if (!fetches) return;
         b.fetch = [](void *u, const char *file, const char **why) -> const MusicBytes * {
-            FakeDevice &d = fakeOf(u);
+            FakeDevice &d = FakeDevice::of(u);
             d.fetched = file;
             *why = d.fetchSays;
             return d.fetchSays ? nullptr : &d.answer.bytes;
         };
-        b.fetchError = [](void *u) { return fakeOf(u).fetchError; };
-        b.fetchRejected = [](void *u) { ++fakeOf(u).rejected; };
-    }
-    // What a pulling device's callback takes: false when nothing plays.
-    bool pull(std::vector<float> &stereo) {
-        const int frames = static_cast<int>(stereo.size() / 2);
-        if (!audioHandOver(state, frames)) return false;
-        audioPull(state, stereo.data(), frames);
-        return true;
+        b.fetchError = [](void *u) { return FakeDevice::of(u).fetchError; };
+        b.fetchRejected = [](void *u) { ++FakeDevice::of(u).rejected; };
     }
 };
 
@@ -87,7 +77,6 @@ const std::vector<float> kMarks(kSpectrumSize, 7.5f);  // a spectrum a failing r
 
 class Library : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(dir.path.empty()) << "no temporary folder"; }
     TempDir dir;
 };
 
@@ -96,11 +85,10 @@ protected:
 // Each gives handle 0 and one line saying why. A FIFO nobody writes to is refused at once, never
 // waited on (the show opens its music before its dialog).
 TEST_F(Library, FilesThatDoNotPlaySayWhyOnce) {
-    ASSERT_TRUE(writeBytes(dir.file("riff.ogg"), "RIFF") && writeBytes(dir.file("empty.ogg"), "") &&
+    ASSERT_TRUE(writeBytes(dir.file("empty.ogg"), "") &&
                 writeOgg(dir.file("silent.ogg"), {.frames = 0}, binTone(5, 0.5, 44100)) &&
                 std::filesystem::create_directory(dir.file("folder.ogg")));
     std::vector<std::pair<std::string, std::string>> cases = {{"none.ogg", "no such file"},
-                                                              {"riff.ogg", "not Ogg Vorbis"},
                                                               {"empty.ogg", "not Ogg Vorbis"},
                                                               {"silent.ogg", "no sound in it"}};
 #ifdef _WIN32
@@ -173,14 +161,16 @@ TEST_F(Library, APulledStreamComesAtTheVolumeAndStartsOverAfterItsEnd) {
     ASSERT_TRUE(player.init());
     const uint32_t handle = player.open(path);
     std::vector<float> buffer(2 * 1000);
-    // Pulls a buffer, which must be the stream from frame at on at the volume.
+    // Pulls a buffer as a device's callback does, which must be the stream from frame at on at
+    // the volume.
     const auto pullAt = [&](size_t at, uint32_t volume) {
-        ASSERT_TRUE(player.pull(buffer)) << "at frame " << at;
+        ASSERT_TRUE(audioHandOver(player.state, 1000)) << "at frame " << at;
+        audioPull(player.state, buffer.data(), 1000);
         for (size_t j = 0; j < buffer.size(); ++j)
             ASSERT_EQ(buffer[j], whole[2 * at + j] * (volume / 100.0f))
                 << "at volume " << volume << ", value " << 2 * at + j;
     };
-    EXPECT_FALSE(player.pull(buffer)) << "before play";
+    EXPECT_FALSE(audioHandOver(player.state, 1000)) << "before play";
     ASSERT_TRUE(player.play(handle));
     size_t at = 0;
     for (const uint32_t volume : {100u, 0u, 100u, 50u}) {
@@ -188,7 +178,7 @@ TEST_F(Library, APulledStreamComesAtTheVolumeAndStartsOverAfterItsEnd) {
         for (int i = 0; i < 3; ++i, at += 1000) pullAt(at, volume);
     }
     ASSERT_TRUE(player.stop());
-    EXPECT_FALSE(player.pull(buffer)) << "after stop";
+    EXPECT_FALSE(audioHandOver(player.state, 1000)) << "after stop";
     EXPECT_NEAR(player.heard(), 12000 - 1500, 500) << "one buffer late at most, one of latency";
     std::vector<float> spectrum = kMarks;
     EXPECT_EQ(player.read(handle, spectrum), -1) << "heard past the end";
