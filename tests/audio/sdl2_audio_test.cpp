@@ -30,11 +30,9 @@ struct Layer : AudioOn<Sdl2AudioDevice> {
 // Polls done every 2 ms until it holds or 20 seconds pass; whether it held.
 bool waitFor(const std::function<bool()> &done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+    while (!done() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return done();
 }
 
 // The first frame of sound in stereo frames: where silence ends.
