@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -122,12 +123,7 @@ TEST(Convert, FromNinetySixKilohertzTonesAboveTheOutputsRangeAreFilteredOut) {
 // ---------------------------------------------------------------- the decoder
 
 // Owns an open decoder for the length of a test.
-struct Music {
-    VorbisMusic *music;
-    explicit Music(const std::string &path) : music(openVorbisMusic(path.c_str())) {}
-    explicit Music(VorbisMusic *opened) : music(opened) {}
-    ~Music() { closeVorbisMusic(music); }
-};
+using Music = std::unique_ptr<VorbisMusic, decltype(&closeVorbisMusic)>;
 
 // Reads everything left, 1000 frames at a time.
 std::vector<float> readAll(VorbisMusic *music) {
@@ -188,11 +184,11 @@ TEST(Music, EveryLayoutAndRateReadsAs44100HzStereoAndSeeks) {
         const OggFormat format{
             .rate = rate, .channels = channels, .frames = frames, .serial = serial++};
         ASSERT_TRUE(writeOgg(path, format, withNoise(tone, 0.01)));
-        Music m(path);
-        ASSERT_NE(m.music, nullptr);
+        const Music m(openVorbisMusic(path.c_str()), closeVorbisMusic);
+        ASSERT_NE(m, nullptr);
         const int64_t expected = resampledLength(frames, rate);
-        EXPECT_EQ(vorbisMusicLength(m.music), expected) << "the length from the pages";
-        const std::vector<float> all = readAll(m.music);
+        EXPECT_EQ(vorbisMusicLength(m.get()), expected) << "the length from the pages";
+        const std::vector<float> all = readAll(m.get());
         EXPECT_EQ(static_cast<int64_t>(all.size()) / 2, expected) << "frames read";
         for (int channel = 0; expected > 0 && channel < 2; ++channel) {
             const std::vector<float> s = spectrumAt(all, expected / 2, channel);
@@ -202,7 +198,7 @@ TEST(Music, EveryLayoutAndRateReadsAs44100HzStereoAndSeeks) {
                 << "channel " << channel << ": the first channel's own tone, bin 40";
         }
         expectSeeksMatch(
-            m.music, all,
+            m.get(), all,
             {20000, 0, 1, 4095, 12345, expected - 100, expected - 1100, expected, expected + 5900});
         if (expected == 0) continue;
         chain += readBytes(path);
@@ -211,12 +207,12 @@ TEST(Music, EveryLayoutAndRateReadsAs44100HzStereoAndSeeks) {
     }
     const std::string path = dir.file("chain.ogg");
     ASSERT_TRUE(writeBytes(path, chain));
-    Music m(path);
-    ASSERT_NE(m.music, nullptr);
-    EXPECT_EQ(vorbisMusicSource(m.music).links, 8);
-    EXPECT_EQ(vorbisMusicLength(m.music), int64_t(chained.size() / 2));
-    EXPECT_EQ(firstDifference(readAll(m.music), chained), "") << "the chain";
-    expectSeeksMatch(m.music, chained, joins);
+    const Music m(openVorbisMusic(path.c_str()), closeVorbisMusic);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(vorbisMusicSource(m.get()).links, 8);
+    EXPECT_EQ(vorbisMusicLength(m.get()), int64_t(chained.size() / 2));
+    EXPECT_EQ(firstDifference(readAll(m.get()), chained), "") << "the chain";
+    expectSeeksMatch(m.get(), chained, joins);
 }
 
 // Two seconds of bin 40, then two of bin 160, cut short or with a tenth in the first half
@@ -236,9 +232,9 @@ TEST(Music, DamagedFilesPlayWhatIsLeft) {
         ASSERT_TRUE(
             writeBytes(path, cut ? bytes.substr(0, 7 * tenth)
                                  : std::string(bytes).replace(2 * tenth, tenth, tenth, 'Z')));
-        Music m(path);
-        ASSERT_NE(m.music, nullptr) << name;
-        const std::vector<float> all = readAll(m.music);
+        const Music m(openVorbisMusic(path.c_str()), closeVorbisMusic);
+        ASSERT_NE(m, nullptr) << name;
+        const std::vector<float> all = readAll(m.get());
         const int64_t frames = static_cast<int64_t>(all.size()) / 2;
         EXPECT_LT(frames, cut ? 176400 * 4 / 5 : 176400)
             << name << ": frames read, the lost ones gone";
@@ -268,18 +264,18 @@ TEST(Music, ArrivingBytesReadAsFarAsTheyGo) {
         EXPECT_EQ(openVorbisMusicBytes(&a.bytes, &error), nullptr) << arrived << " bytes";
         EXPECT_EQ(error, expected) << arrived << " bytes";
     }
-    const std::vector<float> all = readAll(Music(path).music);
+    const std::vector<float> all = decodedFrames(path, 0, 3 * 44100);
     ArrivingBytes a(ogg, ogg.size() / 5);
-    Music m(openVorbisMusicBytes(&a.bytes));
-    ASSERT_NE(m.music, nullptr);
-    EXPECT_FALSE(seekVorbisMusic(m.music, 1000)) << "a seek before all are here";
-    EXPECT_FALSE(readAll(m.music).empty()) << "frames while arriving";
-    EXPECT_TRUE(vorbisMusicWaiting(m.music)) << "the bytes ran out";
-    ASSERT_TRUE(seekVorbisMusic(m.music, 0)) << "back to the start while arriving";
+    const Music m(openVorbisMusicBytes(&a.bytes), closeVorbisMusic);
+    ASSERT_NE(m, nullptr);
+    EXPECT_FALSE(seekVorbisMusic(m.get(), 1000)) << "a seek before all are here";
+    EXPECT_FALSE(readAll(m.get()).empty()) << "frames while arriving";
+    EXPECT_TRUE(vorbisMusicWaiting(m.get())) << "the bytes ran out";
+    ASSERT_TRUE(seekVorbisMusic(m.get(), 0)) << "back to the start while arriving";
     a.arrived = ogg.size();
-    EXPECT_EQ(firstDifference(readAll(m.music), all), "") << "from the start once all are here";
-    EXPECT_FALSE(vorbisMusicWaiting(m.music)) << "at the end";
-    expectSeeksMatch(m.music, all, {30000});
+    EXPECT_EQ(firstDifference(readAll(m.get()), all), "") << "from the start once all are here";
+    EXPECT_FALSE(vorbisMusicWaiting(m.get())) << "at the end";
+    expectSeeksMatch(m.get(), all, {30000});
 }
 
 }  // namespace
