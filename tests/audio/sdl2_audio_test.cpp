@@ -56,27 +56,26 @@ TEST(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
     // would lose the file's name on Windows, where SDL reads both into one buffer.)
     SDL_setenv("SDL_AUDIODRIVER", "disk", 1);
     SDL_setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
-    // Name, device format, volume, the format's rounding.
+    // Name, device format, volume, and the format's rounding: to 16 bits SDL truncates, (1 + |x|)
+    // steps of 1/32768.
     const std::tuple<const char *, SDL_AudioFormat, uint32_t, float> cases[] = {
         {"float", AUDIO_F32SYS, 100, 0.0f},
-        {"16-bit at half volume", AUDIO_S16SYS, 50,
-         2.0f / 32768}};  // SDL truncates: (1 + |x|) steps
+        {"16-bit at half volume", AUDIO_S16SYS, 50, 2.0f / 32768}};
     for (const auto &[name, format, volume, tolerance] : cases) {
+        SCOPED_TRACE(name);
         {
             Layer layer;
             layer.device.requestedFormat = format;
-            ASSERT_TRUE(layer.init()) << name;
-            ASSERT_EQ(layer.device.obtained.format, format) << name;
+            ASSERT_TRUE(layer.init());
+            ASSERT_EQ(layer.device.obtained.format, format);
             const uint32_t handle = layer.open(path);
-            EXPECT_TRUE(layer.volume(volume)) << name;
-            EXPECT_EQ(layer.heard(), -layer.device.obtained.samples) << name << ": before playing";
-            ASSERT_TRUE(layer.play(handle)) << name;
-            ASSERT_TRUE(waitFor([&] { return layer.heard() >= 8192; }))
-                << name << ": waiting to hear 8192 frames";
+            EXPECT_TRUE(layer.volume(volume));
+            EXPECT_EQ(layer.heard(), -layer.device.obtained.samples) << "before playing";
+            ASSERT_TRUE(layer.play(handle));
+            ASSERT_TRUE(waitFor([&] { return layer.heard() >= 8192; })) << "hearing 8192 frames";
             std::vector<float> spectrum(kSpectrumSize);
-            ASSERT_EQ(layer.read(handle, spectrum), 4096) << name;
-            ASSERT_TRUE(waitFor([&] { return layer.read(handle, spectrum) < 0; }))
-                << name << ": waiting for the stream's end";
+            ASSERT_EQ(layer.read(handle, spectrum), 4096);
+            ASSERT_TRUE(waitFor([&] { return layer.read(handle, spectrum) < 0; })) << "the end";
         }
         const std::string bytes = readBytes(out);
         const size_t size = SDL_AUDIO_BITSIZE(format) / 8;
@@ -87,14 +86,12 @@ TEST(Audio, TheOutputCarriesTheStreamInTheDevicesFormat) {
                         size);
             if (size == 2) got[i] = s16 / 32768.0f;
         }
-        ASSERT_GE(firstSound(got), firstSound(decoded)) << name;
+        ASSERT_GE(firstSound(got), firstSound(decoded));
         const size_t start = firstSound(got) - firstSound(decoded);  // frames before the stream
-        ASSERT_GE(got.size(), 2 * (start + kFrames)) << name << ": the whole stream went out";
-        EXPECT_EQ(start % kAudioDeviceFrames, 0u)
-            << name << ": " << start << " silent frames first";
+        ASSERT_GE(got.size(), 2 * (start + kFrames)) << "the whole stream went out";
+        EXPECT_EQ(start % kAudioDeviceFrames, 0u) << start << " silent frames first";
         for (size_t i = 0; i < 2 * kFrames; ++i)
-            ASSERT_NEAR(got[2 * start + i], decoded[i] * (volume / 100.0f), tolerance)
-                << name << ", value " << i;
+            ASSERT_NEAR(got[2 * start + i], decoded[i] * (volume / 100.0f), tolerance) << i;
     }
 }
 
