@@ -204,10 +204,7 @@ TEST_F(Library, ShutdownInAnyOrderIsHarmlessAndANewStreamReplacesTheOld) {
     ASSERT_TRUE(writeOgg(second, {.frames = 44100}, binTone(90, 0.5, 44100)));
     Player player;
     player.device.present = false;
-    EXPECT_EQ(said([&] {
-                  EXPECT_FALSE(player.init());
-                  EXPECT_EQ(player.open(first), 0u);
-              }),
+    EXPECT_EQ(said([&] { EXPECT_FALSE(player.init() || player.open(first)); }),
               "glaxen: no audio device; the show runs silent (no card)\n");
     EXPECT_FALSE(player.stop() || player.free() || player.volume(50)) << "without a device";
     player.device.present = true;
