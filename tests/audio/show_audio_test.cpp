@@ -1,7 +1,8 @@
 // Tests of the show's audio library over a scripted device, on files written here: files that
 // play and files that do not, the spectrum of what is heard at any position, the stream's end,
-// what a pulling device takes at the volume, handles, and shutdown in any order. No device, no
-// thread and no clock: the scripted device says what it hears.
+// what a pulling device takes at the volume, handles, shutdown in any order, and files fetched
+// as their bytes arrive. No device and no thread: the scripted device says what it hears, or
+// pulls when the test says.
 #include "audio/show_audio.h"
 #include "tests/audio/audio_test_files.h"
 
