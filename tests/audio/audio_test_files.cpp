@@ -1,20 +1,17 @@
 // Audio files for the tests and measurements (see audio_test_files.h).
 #include "tests/audio/audio_test_files.h"
 
-#include "audio/spectrum.h"
-#include "audio/vorbis_music.h"
-
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -67,15 +64,15 @@ bool encode(const OggFormat &format, const SampleFunction &sample, std::vector<P
     return true;
 }
 
-// Pages the packets as one link under serial; the headers on pages of their own.
-bool writeLink(std::FILE *file, const std::vector<Packet> &packets, int serial) {
+// The packets paged as one link under serial; the headers on pages of their own.
+std::string link(const std::vector<Packet> &packets, int serial) {
     ogg_stream_state stream;
     ogg_stream_init(&stream, serial);
     ogg_page page;
-    bool ok = true;
+    std::string bytes;
     auto write = [&] {
-        ok = ok && std::fwrite(page.header, 1, page.header_len, file) == size_t(page.header_len) &&
-             std::fwrite(page.body, 1, page.body_len, file) == size_t(page.body_len);
+        bytes.append(reinterpret_cast<const char *>(page.header), size_t(page.header_len));
+        bytes.append(reinterpret_cast<const char *>(page.body), size_t(page.body_len));
     };
     for (size_t i = 0; i < packets.size(); ++i) {
         ogg_packet p = packets[i].packet;
@@ -87,7 +84,7 @@ bool writeLink(std::FILE *file, const std::vector<Packet> &packets, int serial) 
     }
     while (ogg_stream_flush(&stream, &page)) write();
     ogg_stream_clear(&stream);
-    return ok;
+    return bytes;
 }
 
 }  // namespace
@@ -97,19 +94,13 @@ extern "C" const char *__lsan_default_suppressions() {
     return "leak:vorbis_encode_setup_init\n";
 }
 
-bool writeChainedOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
-                     int copies) {
+bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
+              int copies) {
     std::vector<Packet> packets;
+    std::string bytes;
     if (!encode(format, sample, packets)) return false;
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = true;
-    for (int i = 0; ok && i < copies; ++i) ok = writeLink(file, packets, format.serial + i);
-    return std::fclose(file) == 0 && ok;
-}
-
-bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample) {
-    return writeChainedOgg(path, format, sample, 1);
+    for (int i = 0; i < copies; ++i) bytes += link(packets, format.serial + i);
+    return writeBytes(path, bytes);
 }
 
 double binHz(int bin) {
@@ -146,15 +137,21 @@ std::vector<float> decodedFrames(const std::string &path, int64_t first, int64_t
     return stereo;
 }
 
+// Every bin written over -1.
+std::vector<float> spectrumOf(const float *mono) {
+    std::vector<float> out(kSpectrumSize, -1.0f);
+    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
+    analyzeSpectrum(analyzer, mono, out.data());
+    destroySpectrumAnalyzer(analyzer);
+    return out;
+}
+
 std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel) {
-    std::vector<float> mono(kSpectrumWindow), out(kSpectrumSize);
+    std::vector<float> mono(kSpectrumWindow);
     if (channel == 2) mixToMono(stereo.data() + 2 * first, kSpectrumWindow, 2, mono.data());
     for (int i = 0; channel < 2 && i < kSpectrumWindow; ++i)
         mono[i] = stereo[2 * (first + i) + channel];
-    SpectrumAnalyzer *analyzer = createSpectrumAnalyzer();
-    analyzeSpectrum(analyzer, mono.data(), out.data());
-    destroySpectrumAnalyzer(analyzer);
-    return out;
+    return spectrumOf(mono.data());
 }
 
 int peakBin(const std::vector<float> &spectrum) {
@@ -182,11 +179,17 @@ std::string readBytes(const std::string &path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// 0x5A repeated: no capture pattern, so the pages there are lost.
-bool damageFile(const std::string &path, double from, double to, bool cut) {
-    std::string bytes = readBytes(path);
-    const auto at = size_t(double(bytes.size()) * from), end = size_t(double(bytes.size()) * to);
-    return writeBytes(path, bytes.replace(at, end - at, cut ? 0 : end - at, '\x5A'));
+// Reads stop at the arrived end.
+ArrivingBytes::ArrivingBytes(std::string whole, size_t here)
+    : all(std::move(whole)), arrived(here) {
+    bytes.user = this;
+    bytes.read = [](void *u, int64_t offset, void *out, size_t size) {
+        const ArrivingBytes &a = of(u);
+        const size_t from = std::min(a.arrived, static_cast<size_t>(offset));
+        return a.all.copy(static_cast<char *>(out), std::min(size, a.arrived - from), from);
+    };
+    bytes.arrived = [](void *u) { return int64_t(of(u).arrived); };
+    bytes.complete = [](void *u) { return of(u).arrived == of(u).all.size(); };
 }
 
 // A name no other folder has: the clock's ticks, tried until one is free.

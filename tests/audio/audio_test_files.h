@@ -1,8 +1,10 @@
 // Audio files for the audio layer's tests and measurements: Ogg Vorbis written with libvorbisenc
-// from a sample function (one link, or chained copies of one encoding), damaged copies, a
-// temporary folder to keep them in, and the spectrum of decoded frames. Needs: libvorbisenc,
-// audio/spectrum.h (kissfft).
+// from a sample function (one link, or chained copies of one encoding), bytes that arrive a few
+// at a time, a temporary folder to keep them in, the spectrum of decoded frames, and the show's
+// audio table over a device. Needs: libvorbisenc, audio/show_audio.h.
 #pragma once
+
+#include "audio/show_audio.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,10 +25,8 @@ struct OggFormat {
 
 // Encodes once and writes copies chained links of it, each under its own serial (a long file
 // for the price of a short one); false when the encoder or the file refuses.
-bool writeChainedOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
-                     int copies);
-// One link.
-bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample);
+bool writeOgg(const std::string &path, const OggFormat &format, const SampleFunction &sample,
+              int copies = 1);
 
 // The frequency at the centre of spectrum bin, at 44100 Hz.
 double binHz(int bin);
@@ -40,6 +40,8 @@ SampleFunction withNoise(const SampleFunction &sample, double amplitude);
 // Frames first to first + count of a file from the decoder, silence outside it.
 std::vector<float> decodedFrames(const std::string &path, int64_t first, int64_t count);
 
+// The spectrum of kSpectrumWindow mono samples.
+std::vector<float> spectrumOf(const float *mono);
 // The spectrum of 2048 interleaved stereo frames from first on: of channel 0 or 1, or of
 // their mix (2).
 std::vector<float> spectrumAt(const std::vector<float> &stereo, int64_t first, int channel);
@@ -51,9 +53,17 @@ std::string firstDifference(const std::vector<float> &got, const std::vector<flo
 // Writes bytes to path as they are; reads a whole file (empty when it cannot).
 bool writeBytes(const std::string &path, const std::string &bytes);
 std::string readBytes(const std::string &path);
-// Overwrites the bytes from share from to share to (0..1) of the way in with a fixed, not
-// Ogg-like pattern, or cuts them out.
-bool damageFile(const std::string &path, double from, double to, bool cut = false);
+
+// A file's bytes in memory as MusicBytes, the first `arrived` of them here.
+struct ArrivingBytes {
+    std::string all;
+    size_t arrived = 0;
+    MusicBytes bytes;
+    explicit ArrivingBytes(std::string whole = "", size_t here = 0);
+    ArrivingBytes(const ArrivingBytes &) = delete;
+    ArrivingBytes &operator=(const ArrivingBytes &) = delete;
+    static ArrivingBytes &of(void *user) { return *static_cast<ArrivingBytes *>(user); }
+};
 
 // A fresh folder under /tmp, removed with everything in it at the end of the scope.
 struct TempDir {
@@ -63,4 +73,25 @@ struct TempDir {
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
     std::string file(const std::string &name) const { return path + "/" + name; }
+};
+
+// The show's audio table over a Device whose backend the test sets, freed at the end of the scope.
+template <class Device> struct AudioOn {
+    Device device;
+    AudioPlayer state;
+    ShowAudio audio = showAudio(&state);
+    ~AudioOn() { audio.free(audio.user); }
+    bool init() { return audio.init(audio.user, 1, kMusicRate, 0); }
+    uint32_t open(const std::string &path) {
+        return audio.streamCreateFile(audio.user, path.c_str(), 0, 0, 0);
+    }
+    bool play(uint32_t handle) { return audio.channelPlay(audio.user, handle, false); }
+    bool volume(uint32_t volume) { return audio.setVolume(audio.user, volume); }
+    bool stop() { return audio.stop(audio.user); }
+    bool free() { return audio.free(audio.user); }
+    int32_t read(uint32_t handle, std::vector<float> &spectrum,
+                 uint32_t flags = kAudioDataFft2048) {
+        return audio.channelGetData(audio.user, handle, spectrum.data(), flags);
+    }
+    int64_t heard() { return audioHeardFrame(state); }
 };
