@@ -49,15 +49,6 @@ int render(const std::string &line, const Scratch &scratch, std::string *said = 
     return code;
 }
 
-// Names under dir that hold ".part".
-Names partFiles(const fs::path &dir) {
-    Names found;
-    for (const auto &entry : fs::recursive_directory_iterator(dir))
-        if (entry.path().filename().string().find(".part") != std::string::npos)
-            found.push_back(entry.path());
-    return found;
-}
-
 // Frame k of a raw file.
 std::vector<Pixel> rawFrame(const std::vector<char> &raw, size_t k) {
     std::vector<Pixel> frame(kScreenPixels);
@@ -252,14 +243,6 @@ TEST(Render, Y4mFramesFollowTheFormulasOnEveryPixel) {
     }
 }
 
-// The names in a folder, or a file's size.
-std::string described(const fs::path &path) {
-    if (!fs::is_directory(path)) return std::to_string(fs::file_size(path)) + " bytes";
-    std::string text;
-    for (const std::string &name : namesIn(path)) text += name + " ";
-    return text;
-}
-
 // An output named by a symbolic link is written through it: the link stays, its file or folder
 // gets the frames, also when it is not there yet; a folder's earlier frames are replaced whole by
 // the new run's.
@@ -272,44 +255,33 @@ TEST(Render, SymbolicLinksAreWrittenThrough) {
     fs::create_symlink("real/new.raw", scratch / "to-new.raw");
     fs::create_symlink(scratch / "real/frames", scratch / "to-frames");
     fs::create_symlink("real/new-frames", scratch / "to-new-frames");
-    const std::string raw = std::to_string(2 * kFrameBytes) + " bytes";
-    const std::string pngs = "frame_000000.png frame_000001.png ";
-    const std::pair<std::string, std::string> cases[] = {
-        {"--raw @to-old.raw", raw},
-        {"--raw @to-new.raw", raw},
-        {"--png @to-frames/", pngs},
-        {"--png @to-new-frames", pngs},
-    };
-    for (const auto &[output, want] : cases) {
-        ASSERT_EQ(render("--silent --seed 2 --frames 2 " + output, scratch), 0) << output;
-        std::string link = output.substr(output.find('@') + 1);
-        if (link.back() == '/') link.pop_back();
-        EXPECT_TRUE(fs::is_symlink(scratch / link)) << output << ": the link was replaced";
-        EXPECT_EQ(described(scratch / link), want) << output;
-    }
-    EXPECT_EQ(described(scratch / "real"), "frames new-frames new.raw old.raw ");
-    EXPECT_EQ(partFiles(scratch.dir), Names{});
-    ASSERT_EQ(render("--silent --seed 2 --frames 2 --png @q", scratch), 0);
-    EXPECT_TRUE(snapshot(scratch / "real/frames") == snapshot(scratch / "q"))
-        << "not the new run's";
+    const std::string run = "--silent --seed 2 --frames 2 ";
+    ASSERT_EQ(render(run + "--raw @want.raw --png @want", scratch), 0);
+    ASSERT_EQ(render(run + "--raw @to-old.raw --png @to-frames/", scratch), 0);
+    ASSERT_EQ(render(run + "--raw @to-new.raw --png @to-new-frames", scratch), 0);
+    EXPECT_EQ(namesIn(scratch / "real"), (Names{"frames", "new-frames", "new.raw", "old.raw"}));
+    for (const char *raw : {"real/old.raw", "real/new.raw"})
+        EXPECT_TRUE(bytesOf(scratch / raw) == bytesOf(scratch / "want.raw")) << raw;
+    for (const char *folder : {"real/frames", "real/new-frames"})
+        EXPECT_TRUE(snapshot(scratch / folder) == snapshot(scratch / "want")) << folder;
 }
 
-// Every name the file system takes is written, up to its limit; one past it is refused.
+// Every name the file system takes is written, up to its limit, by each kind of output, and
+// nothing is left beside them; one past the limit is refused.
 TEST(Render, LongNamesUpToTheLimitAreWritten) {
     Scratch scratch;
     const long limit = pathconf(scratch.dir.c_str(), _PC_NAME_MAX);
     ASSERT_GT(limit, 16);
+    Names names;  // shortest first, as namesIn sorts them
+    for (long shorter : {10, 5, 1, 0}) names.emplace_back(size_t(limit - shorter), 'n');
     std::string said;
-    for (long length : {limit - 10, limit - 5, limit - 1, limit}) {
-        const std::string name = std::string(size_t(length) - 4, 'n') + ".raw";
-        EXPECT_EQ(render("--silent --frames 1 --raw @" + name, scratch, &said), 0)
-            << length << " characters: " << said;
-        EXPECT_TRUE(fs::exists(scratch / name)) << length << " characters";
-    }
+    const std::string each = "--silent --frames 1 --raw @" + names[0] + " --y4m @" + names[1] +
+                             " --dump-spectrum @" + names[2] + " --png @" + names[3];
+    EXPECT_EQ(render(each, scratch, &said), 0) << said;
     const std::string tooLong(size_t(limit) + 1, 'x');
     EXPECT_EQ(render("--silent --frames 1 --raw @" + tooLong, scratch, &said), 2);
     EXPECT_NE(said.find(std::strerror(ENAMETOOLONG)), std::string::npos) << said;
-    EXPECT_EQ(partFiles(scratch.dir), Names{});
+    EXPECT_EQ(namesIn(scratch.dir), names);
 }
 
 // A temporary name is cut to the limit at a character's start, never inside one.
