@@ -88,19 +88,15 @@ std::map<std::string, std::vector<char>> snapshot(const fs::path &dir) {
 
 // fork and exec; between them only calls that are safe after fork in a threaded process.
 Child::Child(const std::string &program, const std::vector<std::string> &args,
-             ChildOutput outputKind, bool errorsOnTerminal) {
+             ChildOutput outputKind) {
     std::vector<char *> argv = {const_cast<char *>(program.c_str())};
     for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
-    int outputPipe[2] = {-1, -1}, errorPipe[2] = {-1, -1};
+    int outputPipe[2] = {-1, -1};
     if (outputKind == ChildOutput::kPipe && pipe2(outputPipe, O_CLOEXEC) != 0) return;
-    if (errorsOnTerminal) {
-        errorPipe[0] = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (errorPipe[0] < 0 || grantpt(errorPipe[0]) != 0 || unlockpt(errorPipe[0]) != 0) return;
-        errorPipe[1] = open(ptsname(errorPipe[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    } else if (pipe2(errorPipe, O_CLOEXEC) != 0) {
-        return;
-    }
+    errors = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (errors < 0 || grantpt(errors) != 0 || unlockpt(errors) != 0) return;
+    const int terminal = open(ptsname(errors), O_RDWR | O_NOCTTY | O_CLOEXEC);
     const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     pid = fork();
     if (pid == 0) {
@@ -109,15 +105,14 @@ Child::Child(const std::string &program, const std::vector<std::string> &args,
             close(STDOUT_FILENO);
         else
             dup2(outputKind == ChildOutput::kPipe ? outputPipe[1] : null, STDOUT_FILENO);
-        dup2(errorPipe[1], STDERR_FILENO);
+        dup2(terminal, STDERR_FILENO);
         signal(SIGPIPE, SIG_DFL);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(null);
-    close(errorPipe[1]);
+    close(terminal);
     close(outputPipe[1]);
-    errors = errorPipe[0];
     output = outputPipe[0];
 }
 

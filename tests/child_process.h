@@ -1,6 +1,6 @@
 // What glaxen-render's tests share: a scratch folder, the files under it, and a program run as a
-// child process (standard output closed or piped, standard error piped or on a terminal,
-// signals, exit codes), whose every wait is bounded. Needs: POSIX.
+// child process (standard output closed or piped, standard error on a terminal, signals, exit
+// codes), whose every wait is bounded. Needs: POSIX.
 #pragma once
 
 #include <sys/types.h>
@@ -32,16 +32,15 @@ std::map<std::string, std::vector<char>> snapshot(const std::filesystem::path &d
 
 enum class ChildOutput { kNull, kClosed, kPipe };  // what standard output is
 
-// Starts program with args, standard input /dev/null; one still running when this goes is
-// killed, so a failed test leaves no process behind.
+// Starts program with args, standard input /dev/null, standard error a terminal's; one still
+// running when this goes is killed, so a failed test leaves no process behind.
 struct Child {
-    Child(const std::string &program, const std::vector<std::string> &args, ChildOutput output,
-          bool errorsOnTerminal = false);
+    Child(const std::string &program, const std::vector<std::string> &args, ChildOutput output);
     Child(const Child &) = delete;
     ~Child();
     pid_t pid = -1;
     int output = -1;    // the read end of its standard output, when piped
-    int errors = -1;    // the read end of its standard error (a pipe, or a terminal's master)
+    int errors = -1;    // the terminal's master end, where its standard error is read
     std::string said;   // its standard error read so far
     int exitCode = -1;  // once it has ended: its code, or 128 + N when signal N ended it
 };
