@@ -149,22 +149,14 @@ bool waitForSaid(Child &child, const std::string &text, double seconds) {
                      seconds);
 }
 
-// What FIONREAD says.
-int pending(int fd) {
-    int bytes = 0;
-    return ioctl(fd, FIONREAD, &bytes) == 0 ? bytes : -1;
-}
-
-// Pending bytes against the pipe's size.
+// The bytes FIONREAD says are waiting, against the pipe's size.
 bool pipeFull(int fd) {
-    return pending(fd) >= fcntl(fd, F_GETPIPE_SZ);
+    int bytes = 0;
+    return ioctl(fd, FIONREAD, &bytes) == 0 && bytes >= fcntl(fd, F_GETPIPE_SZ);
 }
 
-// Made first, so the open cannot wait for a writer.
+// Made first, then opened.
 int fifoReader(const std::string &path) {
-    const int fd = mkfifo(path.c_str(), 0600) == 0
-                       ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
-                       : -1;
-    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    return mkfifo(path.c_str(), 0600) == 0 ? open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                                           : -1;
 }

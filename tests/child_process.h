@@ -51,8 +51,7 @@ bool waitUntil(const std::function<bool()> &condition, double seconds);
 bool waitForExit(Child &child, double seconds);
 // Reads standard error until it holds text; false after seconds without it.
 bool waitForSaid(Child &child, const std::string &text, double seconds);
-// Bytes waiting in a pipe or FIFO; pipeFull: as many as it holds, so its writer blocks.
-int pending(int fd);
+// True when a pipe or FIFO holds as many bytes as it can, so its writer blocks.
 bool pipeFull(int fd);
-// The read end of a new FIFO, opened without waiting for a writer, then blocking.
+// The read end of a new FIFO, opened without blocking, so neither it nor a read waits for a writer.
 int fifoReader(const std::string &path);
