@@ -14,13 +14,22 @@
 
 namespace {
 
+// What parsing a command line gave.
+struct Parsed {
+    ParseResult result;
+    RenderOptions options;
+    std::string error;
+};
+
 // Parses the words of line as the arguments after the program's name.
-ParseResult parse(const std::string &line, RenderOptions &options, std::string &error) {
+Parsed parse(const std::string &line) {
     std::istringstream in(line);
     const std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
     std::vector<const char *> args = {"glaxen-render"};
     for (const std::string &word : words) args.push_back(word.c_str());
-    return parseRenderOptions(int(args.size()), args.data(), options, error);
+    Parsed parsed;
+    parsed.result = parseRenderOptions(int(args.size()), args.data(), parsed.options, parsed.error);
+    return parsed;
 }
 
 }  // namespace
@@ -35,69 +44,45 @@ TEST(RenderOptions, BadOptionsAreRefused) {
         "--from 140.0001;--from 99999999999999999999;--png d --y4m d/o;--flash-report -;"
         "--flash-plot;--flash-report r --flash-plot ./r");
     for (std::string line; std::getline(cases, line, ';');) {
-        RenderOptions options;
-        std::string error;
-        EXPECT_EQ(parse("--raw - " + line, options, error), ParseResult::kError)
-            << "accepted: " << line;
-        EXPECT_FALSE(error.empty()) << line;
+        const Parsed parsed = parse("--raw - " + line);
+        EXPECT_EQ(parsed.result, ParseResult::kError) << "accepted: " << line;
+        EXPECT_FALSE(parsed.error.empty()) << line;
     }
-    RenderOptions options;
-    std::string error;
-    EXPECT_EQ(parse("--seed 1 --silent", options, error), ParseResult::kError);
-    EXPECT_NE(error.find("nothing to write"), std::string::npos) << error;
+    const Parsed nothing = parse("--seed 1 --silent");
+    EXPECT_EQ(nothing.result, ParseResult::kError);
+    EXPECT_NE(nothing.error.find("nothing to write"), std::string::npos) << nothing.error;
     for (const char *output :
-         {"--png", "--y4m", "--raw", "--dump-spectrum", "--flash-report", "--flash-plot"}) {
-        RenderOptions one;
-        EXPECT_EQ(parse(std::string(output) + " x", one, error), ParseResult::kRun)
-            << output << ": " << error;
-    }
-}
-
-// --fps as a reduced fraction, and a frame's time at it.
-TEST(RenderOptions, FpsAndFrameTimes) {
-    const std::tuple<const char *, uint32_t, uint32_t, uint64_t, uint32_t> cases[] = {
-        {"60", 60, 1, 8400, 140000}, {"29.97", 2997, 100, 1, 33}, {"0.5", 1, 2, 3, 6000}};
-    for (const auto &[fps, num, den, k, ms] : cases) {
-        RenderOptions options;
-        std::string error;
-        ASSERT_EQ(parse(std::string("--raw - --fps ") + fps, options, error), ParseResult::kRun)
-            << error;
-        EXPECT_EQ(std::tuple(options.fpsNum, options.fpsDen, frameMilliseconds(options, k)),
-                  std::tuple(num, den, ms))
-            << fps;
-    }
+         {"--png", "--y4m", "--raw", "--dump-spectrum", "--flash-report", "--flash-plot"})
+        EXPECT_EQ(parse(std::string(output) + " x").result, ParseResult::kRun) << output;
 }
 
 // --help or -h, wherever it comes, asks for the help, which names the default music.
 TEST(RenderOptions, HelpNamesTheDefaultMusic) {
-    RenderOptions options;
-    std::string error;
-    EXPECT_EQ(parse("--help", options, error), ParseResult::kHelp);
-    EXPECT_EQ(parse("--raw - -h", options, error), ParseResult::kHelp);
+    EXPECT_EQ(parse("--help").result, ParseResult::kHelp);
+    EXPECT_EQ(parse("--raw - -h").result, ParseResult::kHelp);
     EXPECT_NE(std::string(renderHelpText()).find(kMusicFile), std::string::npos);
 }
 
-// Seconds become whole milliseconds in integers: --from rounds up, --to rounds down, and a
-// --to past the show's end is its end.
-TEST(RenderOptions, SecondsInWholeMilliseconds) {
-    const struct {
-        const char *from, *to;
-        uint32_t fromMs, toMs;
-    } cases[] = {{"0", "0", 0, 0},
-                 {"91", "91.1", 91000, 91100},
-                 {"1.0001", "2.0009", 1001, 2000},
-                 {".5", "7.", 500, 7000},
-                 {"140", "140.0000001", 140000, 140000},
-                 {"0", "4294968", 0, 140000},
-                 {"0", "9223372036854775808", 0, 140000},
-                 {"0", "99999999999999999999999999.5", 0, 140000}};
-    for (const auto &c : cases) {
-        RenderOptions options;
-        std::string error;
-        ASSERT_EQ(parse(std::string("--raw - --from ") + c.from + " --to " + c.to, options, error),
-                  ParseResult::kRun)
-            << c.from << " to " << c.to << ": " << error;
-        EXPECT_EQ(options.fromMs, c.fromMs) << "--from " << c.from;
-        EXPECT_EQ(options.toMs.value_or(~0u), c.toMs) << "--to " << c.to;
+// --fps as a reduced fraction, and frame 3's time at it; seconds as whole milliseconds in
+// integers: --from rounds up, --to rounds down, and a --to past the show's end is its end.
+TEST(RenderOptions, FpsAndSecondsInIntegers) {
+    // the options after --raw -; fps as num / den; frame 3's time; --from's and --to's times
+    const std::tuple<std::string, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> cases[] = {
+        {"--fps 60 --from 0 --to 0", 60, 1, 50, 0, 0},
+        {"--fps 29.97 --from 91 --to 91.1", 2997, 100, 100, 91000, 91100},
+        {"--fps 0.5 --from 1.0001 --to 2.0009", 1, 2, 6000, 1001, 2000},
+        {"--from .5 --to 7.", 60, 1, 50, 500, 7000},
+        {"--from 140 --to 140.0000001", 60, 1, 50, 140000, 140000},
+        {"--to 4294968", 60, 1, 50, 0, 140000},
+        {"--to 9223372036854775808", 60, 1, 50, 0, 140000},
+        {"--to 99999999999999999999999999.5", 60, 1, 50, 0, 140000}};
+    for (const auto &[line, num, den, frame3, fromMs, toMs] : cases) {
+        const Parsed parsed = parse("--raw - " + line);
+        ASSERT_EQ(parsed.result, ParseResult::kRun) << line << ": " << parsed.error;
+        const RenderOptions &o = parsed.options;
+        EXPECT_EQ(
+            std::tuple(o.fpsNum, o.fpsDen, frameMilliseconds(o, 3), o.fromMs, o.toMs.value_or(~0u)),
+            std::tuple(num, den, frame3, fromMs, toMs))
+            << line;
     }
 }
