@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -23,13 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads what standard error has now, without waiting.
+// Reads what standard error has now; the terminal never blocks.
 void readSaid(Child &child) {
     char buffer[4096];
-    pollfd ready = {child.errors, POLLIN, 0};
-    ssize_t n = 0;
-    while (child.errors >= 0 && poll(&ready, 1, 0) > 0 &&
-           (n = read(child.errors, buffer, sizeof buffer)) > 0)
+    for (ssize_t n; (n = read(child.errors, buffer, sizeof buffer)) > 0;)
         child.said.append(buffer, size_t(n));
 }
 
@@ -87,30 +83,26 @@ std::map<std::string, std::vector<char>> snapshot(const fs::path &dir) {
 }
 
 // fork and exec; between them only calls that are safe after fork in a threaded process.
-Child::Child(const std::string &program, const std::vector<std::string> &args,
-             ChildOutput outputKind) {
+Child::Child(const std::string &program, const std::vector<std::string> &args, bool outputClosed) {
     std::vector<char *> argv = {const_cast<char *>(program.c_str())};
     for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
     int outputPipe[2] = {-1, -1};
-    if (outputKind == ChildOutput::kPipe && pipe2(outputPipe, O_CLOEXEC) != 0) return;
-    errors = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (!outputClosed && pipe2(outputPipe, O_CLOEXEC) != 0) return;
+    errors = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (errors < 0 || grantpt(errors) != 0 || unlockpt(errors) != 0) return;
     const int terminal = open(ptsname(errors), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     pid = fork();
     if (pid == 0) {
-        dup2(null, STDIN_FILENO);
-        if (outputKind == ChildOutput::kClosed)
+        if (outputClosed)
             close(STDOUT_FILENO);
         else
-            dup2(outputKind == ChildOutput::kPipe ? outputPipe[1] : null, STDOUT_FILENO);
+            dup2(outputPipe[1], STDOUT_FILENO);
         dup2(terminal, STDERR_FILENO);
         signal(SIGPIPE, SIG_DFL);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    close(null);
     close(terminal);
     close(outputPipe[1]);
     output = outputPipe[0];

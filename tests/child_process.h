@@ -30,16 +30,14 @@ Names namesIn(const std::filesystem::path &dir);
 // Every file and link under dir by its path there, with its bytes or its link's target.
 std::map<std::string, std::vector<char>> snapshot(const std::filesystem::path &dir);
 
-enum class ChildOutput { kNull, kClosed, kPipe };  // what standard output is
-
-// Starts program with args, standard input /dev/null, standard error a terminal's; one still
-// running when this goes is killed, so a failed test leaves no process behind.
+// Starts program with args, standard output a pipe or closed, standard error a terminal's; one
+// still running when this goes is killed, so a failed test leaves no process behind.
 struct Child {
-    Child(const std::string &program, const std::vector<std::string> &args, ChildOutput output);
+    Child(const std::string &program, const std::vector<std::string> &args, bool outputClosed);
     Child(const Child &) = delete;
     ~Child();
     pid_t pid = -1;
-    int output = -1;    // the read end of its standard output, when piped
+    int output = -1;    // the read end of its standard output, unless closed
     int errors = -1;    // the terminal's master end, where its standard error is read
     std::string said;   // its standard error read so far
     int exitCode = -1;  // once it has ended: its code, or 128 + N when signal N ended it

@@ -31,9 +31,8 @@ namespace {
 constexpr double kBound = 60;  // seconds any one wait may take, on a loaded machine
 
 // The renderer in a child process, with the words of line (see wordsOf).
-Child render(const std::string &line, const Scratch &scratch,
-             ChildOutput output = ChildOutput::kNull) {
-    return Child(GLAXEN_RENDER, wordsOf(line, scratch), output);
+Child render(const std::string &line, const Scratch &scratch, bool outputClosed = false) {
+    return Child(GLAXEN_RENDER, wordsOf(line, scratch), outputClosed);
 }
 
 // Reads what a pipe or FIFO opened without blocking holds now.
@@ -74,16 +73,15 @@ struct Stalled {
 // other output may take its place), a FIFO as the music, and a first frame that fails (the
 // progress bar counts frames written, not frames tried).
 TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
-    using enum ChildOutput;
-    const std::tuple<std::string, ChildOutput, std::string, std::string> cases[] = {
-        {"--silent --frames 2 --raw - --y4m @c", kClosed, "standard output: it is closed", ""},
-        {"--music @fifo --raw @o", kNull, "not a regular file", ""},
-        {"--silent --frames 3 --raw /dev/full", kNull, "0/3 frames", "1/3 frames"},
+    const std::tuple<std::string, bool, std::string, std::string> cases[] = {
+        {"--silent --frames 2 --raw - --y4m @c", true, "standard output: it is closed", ""},
+        {"--music @fifo --raw @o", false, "not a regular file", ""},
+        {"--silent --frames 3 --raw /dev/full", false, "0/3 frames", "1/3 frames"},
     };
     Scratch scratch;
     ASSERT_EQ(mkfifo((scratch / "fifo").c_str(), 0600), 0);
-    for (const auto &[line, output, said, notSaid] : cases) {
-        Child child = render(line, scratch, output);
+    for (const auto &[line, outputClosed, said, notSaid] : cases) {
+        Child child = render(line, scratch, outputClosed);
         ASSERT_TRUE(waitForExit(child, kBound)) << line << ": still running";
         EXPECT_EQ(child.exitCode, 2) << line << ": " << child.said;
         EXPECT_NE(child.said.find(said), std::string::npos) << line << ": " << child.said;
@@ -109,9 +107,8 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
         const int reader = block == kFullFifo ? fifoReader(scratch / "raw.fifo") : -1;
         ASSERT_TRUE(block != kFullFifo || reader >= 0) << shown;
         ASSERT_TRUE(block != kNoReader || mkfifo((scratch / "raw.fifo").c_str(), 0600) == 0);
-        Child child = render(std::string("--silent --y4m @a --dump-spectrum @b --raw ") +
-                                 (block == kFullPipe ? "-" : "@raw.fifo"),
-                             scratch, block == kFullPipe ? ChildOutput::kPipe : ChildOutput::kNull);
+        const std::string raw = block == kFullPipe ? "-" : "@raw.fifo";
+        Child child = render("--silent --y4m @a --dump-spectrum @b --raw " + raw, scratch);
         ASSERT_TRUE(
             block == kNoReader
                 ? waitForSaid(child, "waiting for a reader of", kBound)
