@@ -129,10 +129,10 @@ bool waitUntil(const std::function<bool()> &condition, double seconds) {
 }
 
 // Standard error is drained while waiting, so the child never blocks on it.
-bool waitForExit(Child &child, double seconds) {
-    const bool ended = waitUntil([&] { return readSaid(child), reaped(child); }, seconds);
+int waitForExit(Child &child, double seconds) {
+    waitUntil([&] { return readSaid(child), reaped(child); }, seconds);
     readSaid(child);
-    return ended;
+    return child.exitCode;
 }
 
 // Looks at what was said so far.

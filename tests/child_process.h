@@ -45,8 +45,9 @@ struct Child {
 
 // Waits up to seconds for condition; false when it never held.
 bool waitUntil(const std::function<bool()> &condition, double seconds);
-// Waits up to seconds for the child to end, reading its standard error meanwhile.
-bool waitForExit(Child &child, double seconds);
+// Waits up to seconds for the child to end, reading its standard error meanwhile; its exitCode
+// (-1 while it still runs).
+int waitForExit(Child &child, double seconds);
 // Reads standard error until it holds text; false after seconds without it.
 bool waitForSaid(Child &child, const std::string &text, double seconds);
 // True when a pipe or FIFO holds as many bytes as it can, so its writer blocks.

@@ -73,20 +73,17 @@ struct Stalled {
 // other output may take its place), a FIFO as the music, and a first frame that fails (the
 // progress bar counts frames written, not frames tried).
 TEST(RenderProcess, RunsThatCannotWriteEndSayingWhy) {
-    const std::tuple<std::string, bool, std::string, std::string> cases[] = {
-        {"--silent --frames 2 --raw - --y4m @c", true, "standard output: it is closed", ""},
-        {"--music @fifo --raw @o", false, "not a regular file", ""},
-        {"--silent --frames 3 --raw /dev/full", false, "0/3 frames", "1/3 frames"},
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"--silent --frames 2 --raw - --y4m @c", true, "standard output: it is closed"},
+        {"--music @fifo --raw @o", false, "not a regular file"},
+        {"--silent --frames 3 --raw /dev/full", false, "0/3 frames"},
     };
     Scratch scratch;
     ASSERT_EQ(mkfifo((scratch / "fifo").c_str(), 0600), 0);
-    for (const auto &[line, outputClosed, said, notSaid] : cases) {
+    for (const auto &[line, outputClosed, said] : cases) {
         Child child = render(line, scratch, outputClosed);
-        ASSERT_TRUE(waitForExit(child, kBound)) << line << ": still running";
-        EXPECT_EQ(child.exitCode, 2) << line << ": " << child.said;
+        EXPECT_EQ(waitForExit(child, kBound), 2) << line << ": " << child.said;
         EXPECT_NE(child.said.find(said), std::string::npos) << line << ": " << child.said;
-        EXPECT_TRUE(notSaid.empty() || child.said.find(notSaid) == std::string::npos)
-            << line << ": " << child.said;
         EXPECT_EQ(namesIn(scratch.dir), Names{"fifo"}) << line;
     }
 }
@@ -118,8 +115,7 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
             close(std::exchange(child.output, -1));  // the reader goes away
         else
             kill(child.pid, signal);
-        ASSERT_TRUE(waitForExit(child, kBound)) << shown << ": still running";
-        EXPECT_EQ(child.exitCode, 128 + signal) << shown << ": " << child.said;
+        EXPECT_EQ(waitForExit(child, kBound), 128 + signal) << shown << ": " << child.said;
         EXPECT_NE(child.said.find("stopped by " + name), std::string::npos)
             << shown << ": " << child.said;
         EXPECT_EQ(namesIn(scratch.dir), block == kFullPipe ? Names{} : Names{"raw.fifo"}) << shown;
@@ -132,7 +128,7 @@ TEST(RenderProcess, SignalsEndABlockedRunAndRemoveItsOutputs) {
 TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
     Scratch scratch;
     Child earlier = render("--silent --seed 9 --frames 4 --png @p", scratch);
-    ASSERT_TRUE(waitForExit(earlier, kBound) && earlier.exitCode == 0) << earlier.said;
+    ASSERT_EQ(waitForExit(earlier, kBound), 0) << earlier.said;
     const auto before = snapshot(scratch / "p");
     const int reader = fifoReader(scratch / "raw.fifo");
     ASSERT_GE(reader, 0);
@@ -141,13 +137,11 @@ TEST(RenderProcess, AnInterruptedPngRunLeavesTheFolderAsItWas) {
         [&] { return drain(reader), fs::exists(scratch / "p.part/frame_000002.png"); }, kBound))
         << "waiting for the third PNG";
     Child second = render("--silent --frames 3 --png @p", scratch);
-    ASSERT_TRUE(waitForExit(second, kBound)) << "the second run still running";
-    EXPECT_EQ(second.exitCode, 2) << second.said;
+    EXPECT_EQ(waitForExit(second, kBound), 2) << second.said;
     EXPECT_NE(second.said.find("another run is writing there"), std::string::npos) << second.said;
     kill(child.pid, SIGINT);
-    ASSERT_TRUE(waitForExit(child, kBound)) << "still running";
+    EXPECT_EQ(waitForExit(child, kBound), 128 + SIGINT) << child.said;
     close(reader);
-    EXPECT_EQ(child.exitCode, 128 + SIGINT) << child.said;
     EXPECT_NE(child.said.find("p is as it was"), std::string::npos) << child.said;
     EXPECT_TRUE(snapshot(scratch / "p") == before) << "p changed";
     EXPECT_EQ(namesIn(scratch.dir), (Names{"p", "raw.fifo"}));
