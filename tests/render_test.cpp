@@ -4,7 +4,6 @@
 // stream.
 #include "render/flash_report.h"
 #include "render/output_file.h"
-#include "render/png_encoder.h"
 #include "render/render_session.h"
 #include "render/y4m_stream.h"
 
@@ -163,8 +162,7 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
         fs::copy(scratch / "png", scratch / folder);
     std::ofstream(scratch / "mine/notes.txt") << "a user's file";
     std::ofstream(scratch / "named/frame_000001.png") << "a user's file with a frame's name";
-    fs::remove(scratch / "linked/frame_000001.png");
-    fs::create_symlink(scratch / "plain.txt", scratch / "linked/frame_000001.png");
+    fs::create_symlink(scratch / "plain.txt", scratch / "linked/frame_000002.png");
     const std::string reads = "which this run reads", frames = "--seed 1 --frames 2 ";
     const std::pair<std::string, std::string> cases[] = {
         {frames + "--spectrum @short.bin --raw @o", ""},
@@ -184,7 +182,7 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
         {frames + "--music @m.ogg --y4m @link.ogg", reads},
         {frames + "--silent --png @mine", "it holds notes.txt (a file), which is not a frame"},
         {frames + "--silent --png @named", "frame_000001.png (a file glaxen-render did not write)"},
-        {frames + "--silent --png @linked", "frame_000001.png (a symbolic link)"},
+        {frames + "--silent --png @linked", "frame_000002.png (a symbolic link)"},
         {frames + "--silent --png @plain.txt", "it is not a folder"},
         {frames + "--silent --png @.", "name the folder itself"},
         {frames + "--silent --png @png --raw @png/o", "--raw writes into the --png folder"},
