@@ -274,8 +274,8 @@ TEST(Render, LongNamesUpToTheLimitAreWritten) {
     Names names;  // shortest first, as namesIn sorts them
     for (long shorter : {10, 5, 1, 0}) names.emplace_back(size_t(limit - shorter), 'n');
     std::string said;
-    const std::string each = "--silent --frames 1 --raw @" + names[0] + " --y4m @" + names[1] +
-                             " --dump-spectrum @" + names[2] + " --png @" + names[3];
+    const std::string each = "--silent --frames 1 --y4m @" + names[0] + " --dump-spectrum @" +
+                             names[1] + " --png @" + names[2] + " --raw @" + names[3];
     EXPECT_EQ(render(each, scratch, &said), 0) << said;
     const std::string tooLong(size_t(limit) + 1, 'x');
     EXPECT_EQ(render("--silent --frames 1 --raw @" + tooLong, scratch, &said), 2);
