@@ -55,8 +55,7 @@ std::vector<Pixel> rawFrame(const std::vector<char> &raw, size_t k) {
     return frame;
 }
 
-// A PNG's pixels, alpha in bits 31-24 as libpng's BGRA gives them on a little-endian machine;
-// none when it cannot be read or is not 640 pixels wide.
+// A PNG's pixels as libpng's BGRA (alpha in bits 31-24); none unless it is 640 pixels wide.
 std::vector<Pixel> pngPixels(const std::string &path) {
     png_image image = {};
     image.version = PNG_IMAGE_VERSION;
@@ -196,9 +195,8 @@ TEST(Render, BadRunsAreRefusedAndChangeNothing) {
     }
 }
 
-// Frames 200 to 202 at 10 a second as PNGs named by their index, each decoding (with libpng) to
-// exactly the raw frame's colours, written where a killed run left its part folder; and as the
-// y4m stream of exactly those frames in order.
+// Frames 200 to 202 at 10 a second as PNGs named by their index, written over a killed run's part
+// folder, each exactly the raw frame's colours by libpng; and as y4m, exactly those frames.
 TEST(Render, PngsAndY4mAreExactlyTheFrames) {
     Scratch scratch;
     ASSERT_EQ(render("--silent --frames 2 --png @p.part", scratch), 0);  // a killed run's frames
