@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,12 +44,10 @@ uint64_t digest(const Pixel *frame) {
     return h;
 }
 
-// What the run reads and keeps: the spectra, and gentle mode's filter over the frames.
-struct Digests {
-    SpectrumSource spectra;
-    GentleFilter gentle;
-    uint32_t fps = 0;
-};
+// What the run reads and keeps: the spectra, gentle mode's filter over the frames, the rate.
+SpectrumSource spectra;
+GentleFilter gentle;
+uint32_t fps = 0;
 
 // Writes frames spectra of the script.
 int writeSpectra(const char *path, uint64_t frames) {
@@ -69,11 +66,11 @@ int writeSpectra(const char *path, uint64_t frames) {
 int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-spectrum")
         return writeSpectra(argv[2], std::strtoull(argv[3], nullptr, 10));
-    const auto digests = std::make_unique<Digests>();
+    const auto number = [&](int i) { return argc == 5 ? std::strtoull(argv[i], nullptr, 10) : 0; };
+    const uint64_t frames = number(4);
+    fps = static_cast<uint32_t>(number(3));
     std::string error;
-    const uint64_t frames = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 0;
-    digests->fps = argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0;
-    if (frames == 0 || digests->fps == 0 || !openSpectrumFile(digests->spectra, argv[2], error)) {
+    if (frames == 0 || fps == 0 || !openSpectrumFile(spectra, argv[2], error)) {
         std::fprintf(stderr,
                      "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
                      "       show_digest --write-spectrum FILE FRAMES\n%s\n",
@@ -81,20 +78,18 @@ int main(int argc, char **argv) {
         return 2;
     }
     VirtualPlatform run;
-    run.seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
-    run.clock.fpsNum = digests->fps;
+    run.seed = static_cast<uint32_t>(number(1));
+    run.clock.fpsNum = fps;
     run.lastFrame = frames - 1;
-    run.user = digests.get();
-    run.spectrum = [](void *user, uint64_t frame, uint32_t ms, float *out) {
-        return readSpectrum(static_cast<Digests *>(user)->spectra, frame, ms, out);
+    run.spectrum = [](void *, uint64_t frame, uint32_t ms, float *out) {
+        return readSpectrum(spectra, frame, ms, out);
     };
-    run.present = [](void *user, uint64_t frame, const Pixel *pixels) {
-        Digests &d = *static_cast<Digests *>(user);
-        const int32_t ms = int32_t(frameMilliseconds(frame, d.fps, 1));
+    run.present = [](void *, uint64_t frame, const Pixel *pixels) {
+        const int32_t ms = int32_t(frameMilliseconds(frame, fps, 1));
         std::printf("%" PRIu64 " %016" PRIx64 " %016" PRIx64 "\n", frame, digest(pixels),
-                    digest(gentleFrame(d.gentle, pixels, ms)));
+                    digest(gentleFrame(gentle, pixels, ms)));
     };
     const int code = showMain(virtualShowPlatform(run));
-    closeSpectrumSource(digests->spectra);
+    closeSpectrumSource(spectra);
     return code;
 }
