@@ -75,8 +75,8 @@ int pixelChanges(Display *display, int x, int y, int w, int h, int seconds) {
         before = after;
         ++grabs;
     }
-    const size_t overCount = size_t(std::count(over.begin(), over.end(), true));
-    std::printf("over=%.4f grabs=%d\n", double(overCount) / double(count), grabs);
+    std::printf("over=%.4f grabs=%d\n",
+                double(std::count(over.begin(), over.end(), true)) / double(count), grabs);
     return 0;
 }
 
@@ -125,14 +125,10 @@ int compareMusic(const char *outputPath, const char *musicPath, size_t buffer, d
     decoded.resize(2 * size_t(readVorbisMusic(decoder, decoded.data(), int(frames))));
     closeVorbisMusic(decoder);
     const size_t lead = silentFrames(output), quiet = silentFrames(decoded);
-    if (lead == frames) {
-        std::printf("the output (%zu frames) is silent\n", frames);
-        return 1;
-    }
-    if (lead < quiet || (lead - quiet) % buffer != 0) {
-        std::printf("the music starts %zu frames in (the music's own silence is %zu frames), "
-                    "not after whole %zu-frame buffers of silence\n",
-                    lead, quiet, buffer);
+    if (lead == frames || lead < quiet || (lead - quiet) % buffer != 0) {
+        std::printf("the music starts %zu of the output's %zu frames in (its own silence is %zu "
+                    "frames), not after whole %zu-frame buffers of silence\n",
+                    lead, frames, quiet, buffer);
         return 1;
     }
     const size_t start = lead - quiet;

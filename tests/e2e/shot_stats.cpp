@@ -35,15 +35,13 @@ int main(int argc, char **argv) {
     }
     std::fgetc(in);  // the one blank before the pixels
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    if (std::fread(rgb.data(), 1, rgb.size(), in) != rgb.size()) {
-        std::fprintf(stderr, "shot_stats: %s is cut short\n", argv[1]);
-        return 2;
-    }
+    const bool whole = std::fread(rgb.data(), 1, rgb.size(), in) == rgb.size();
     std::fclose(in);
     const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
     const int x1 = x0 + std::atoi(argv[4]), y1 = y0 + std::atoi(argv[5]);
-    if (x0 < 0 || y0 < 0 || x1 > width || y1 > height || x1 <= x0 || y1 <= y0) {
-        std::fprintf(stderr, "shot_stats: rectangle outside the %dx%d picture\n", width, height);
+    if (!whole || x0 < 0 || y0 < 0 || x1 > width || y1 > height || x1 <= x0 || y1 <= y0) {
+        std::fprintf(stderr, "shot_stats: %s is cut short, or the rectangle is outside its %dx%d\n",
+                     argv[1], width, height);
         return 2;
     }
     long lit = 0, red = 0;
