@@ -120,7 +120,6 @@ TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
         FramePresenter p{r.device()};
         const int bits = c.format.bitCount, rowBytes = W * c.format.bytesPerPixel;
         EXPECT_EQ(presenterOpen(p, "", W, H, true), c.want ? 1 : 0) << bits << " bits";
-        EXPECT_EQ(p.converter, c.want) << bits << " bits";
         EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << bits << " bits";
         std::vector<uint8_t> want(rowBytes);  // zeros: cleared
         // Row y's first rowBytes bytes are want's, the gap after them up to the pitch untouched.
@@ -154,8 +153,7 @@ TEST(FramePresenter, OpenPresentAndClose) {
     const struct {
         std::string failAt;  // empty: none fails
         bool fullscreen;
-        std::string wantFailure;
-        std::string want;  // the present's and the close's calls
+        std::string wantFailure, want;  // the failure, the present's and the close's calls
     } cases[] = {
         {"", true, "(none)", "lock unlock show " + closed},
         {"", false, "(none)", "lock unlock show " + closed},
@@ -220,11 +218,8 @@ TEST(FramePresenter, WindowEventsAndPresent) {
         for (const WindowEvent e : c.events) presenterWindowEvent(p, e);
         for (int i = 0; i < c.presents; ++i) presenterPresent(p, kFrame.data());
         EXPECT_EQ(r.calls, c.want) << c.name;
-        const bool written = r.calls.find("unlock") != std::string::npos;
-        const auto *want =
-            written ? reinterpret_cast<const uint8_t *>(kFrame.data()) : opened.data();
-        EXPECT_TRUE(std::equal(want, want + W * H * 4, r.target.begin()))
-            << c.name << (written ? ": the frame not written" : ": the target written");
+        EXPECT_EQ(r.target != opened, r.calls.find("unlock") != std::string::npos)
+            << c.name << ": the target written other than between lock and unlock";
         EXPECT_EQ(p.quitRequested, c.events == std::vector{E::kCloseRequested}) << c.name;
     }
     RecordingDevice r;
@@ -256,8 +251,7 @@ TEST(FramePace, DeadlinesKeepThePace) {
     const struct {
         const char *name;
         FramePace pace;
-        int64_t now;
-        int64_t want;
+        int64_t now, want;
     } cases[] = {
         {"first wait", {0, false}, 1000, 1016},
         {"on time", {1016, true}, 1016, 1032},
