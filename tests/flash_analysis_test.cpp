@@ -54,8 +54,7 @@ Colour atLeast(double target) {
 struct Sequence {
     const char *what;
     Colour on, off;
-    int flashes;
-    int side;
+    int flashes, side;
 };
 
 // Flashes in the second from the definitions: black to on, then each change between on and off,
