@@ -44,8 +44,7 @@ int main(int argc, char **argv) {
                      argv[1], width, height);
         return 2;
     }
-    long lit = 0, red = 0;
-    double sum = 0;
+    double lit = 0, red = 0, sum = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const unsigned char *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
