@@ -44,10 +44,10 @@ uint64_t digest(const Pixel *frame) {
     return h;
 }
 
-// What the run reads and keeps: the spectra, gentle mode's filter over the frames, the rate.
+// The run, and what it reads and keeps: the spectra, gentle mode's filter over the frames.
+VirtualPlatform run;
 SpectrumSource spectra;
 GentleFilter gentle;
-uint32_t fps = 0;
 
 // Writes frames spectra of the script.
 int writeSpectra(const char *path, uint64_t frames) {
@@ -67,25 +67,22 @@ int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-spectrum")
         return writeSpectra(argv[2], std::strtoull(argv[3], nullptr, 10));
     const auto number = [&](int i) { return argc == 5 ? std::strtoull(argv[i], nullptr, 10) : 0; };
-    const uint64_t frames = number(4);
-    fps = static_cast<uint32_t>(number(3));
+    run.seed = static_cast<uint32_t>(number(1));
+    run.clock.fpsNum = static_cast<uint32_t>(number(3));
+    run.lastFrame = number(4) - 1;
     std::string error;
-    if (frames == 0 || fps == 0 || !openSpectrumFile(spectra, argv[2], error)) {
+    if (number(4) == 0 || run.clock.fpsNum == 0 || !openSpectrumFile(spectra, argv[2], error)) {
         std::fprintf(stderr,
                      "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
                      "       show_digest --write-spectrum FILE FRAMES\n%s\n",
                      error.c_str());
         return 2;
     }
-    VirtualPlatform run;
-    run.seed = static_cast<uint32_t>(number(1));
-    run.clock.fpsNum = fps;
-    run.lastFrame = frames - 1;
     run.spectrum = [](void *, uint64_t frame, uint32_t ms, float *out) {
         return readSpectrum(spectra, frame, ms, out);
     };
     run.present = [](void *, uint64_t frame, const Pixel *pixels) {
-        const int32_t ms = int32_t(frameMilliseconds(frame, fps, 1));
+        const int32_t ms = int32_t(frameMilliseconds(frame, run.clock.fpsNum, 1));
         std::printf("%" PRIu64 " %016" PRIx64 " %016" PRIx64 "\n", frame, digest(pixels),
                     digest(gentleFrame(gentle, pixels, ms)));
     };
