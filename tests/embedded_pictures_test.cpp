@@ -59,9 +59,8 @@ TEST(EmbeddedPictures, AreGreyscalePcxFilesOfTheirSize) {
 
 // What the pictures show: line art on white, its inverse, and a dark picture of the full range.
 TEST(EmbeddedPictures, DecodeToTheirPictures) {
-    const std::vector<Pixel> p0 = decoded(kExpected[0]);
-    const std::vector<Pixel> p1 = decoded(kExpected[1]);
-    const std::vector<Pixel> p2 = decoded(kExpected[2]);
+    const std::vector<Pixel> p0 = decoded(kExpected[0]), p1 = decoded(kExpected[1]),
+                             p2 = decoded(kExpected[2]);
 
     const double whiteShare = double(std::count(p0.begin(), p0.end(), 255u)) / p0.size();
     EXPECT_GE(whiteShare, 0.65) << "picture 0 is line art on a white ground";

@@ -100,18 +100,17 @@ const std::string kWindowOpen =
 TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
     const struct {
         DisplayFormat format;
-        int pitch;
+        int pitch, wantCalls;  // the target's row bytes; a present's converter calls
         PixelConverter want;
-        int wantCalls;
         std::string wantFailure = "(none)";
     } cases[] = {
-        {{true, 32, 4}, 4096, copyPixels32, 480},
-        {{true, 32, 4}, 2560, copyPixels32, 1},
-        {{true, 24, 3}, 4096, convertPixels24, 480},
-        {{true, 16, 2}, 4096, convertPixels16, 480},
-        {{true, 15, 2}, 1280, convertPixels15, 1},
-        {{false, 8, 1}, 4096, nullptr, 0, "the display's colours are palette-indexed"},
-        {{true, 8, 1}, 4096, nullptr, 0, "no pixel converter for the display's format"},
+        {{true, 32, 4}, 4096, 480, copyPixels32},
+        {{true, 32, 4}, 2560, 1, copyPixels32},
+        {{true, 24, 3}, 4096, 480, convertPixels24},
+        {{true, 16, 2}, 4096, 480, convertPixels16},
+        {{true, 15, 2}, 1280, 1, convertPixels15},
+        {{false, 8, 1}, 4096, 0, nullptr, "the display's colours are palette-indexed"},
+        {{true, 8, 1}, 4096, 0, nullptr, "no pixel converter for the display's format"},
     };
     for (const auto &c : cases) {
         RecordingDevice r;
@@ -166,22 +165,21 @@ TEST(FramePresenter, OpenPresentAndClose) {
         {"createTarget", true, "no surface for the frames", "waitFrame " + closed},
     };
     for (const auto &c : cases) {
-        const std::string name =
-            c.failAt.empty() ? (c.fullscreen ? "full screen" : "windowed") : c.failAt;
+        SCOPED_TRACE(c.failAt.empty() ? (c.fullscreen ? "full screen" : "windowed") : c.failAt);
         RecordingDevice r;
         r.failAt = c.failAt;
         FramePresenter p{r.device()};
-        EXPECT_EQ(presenterOpen(p, "", W, H, c.fullscreen), c.failAt.empty() ? 1 : 0) << name;
+        EXPECT_EQ(presenterOpen(p, "", W, H, c.fullscreen), c.failAt.empty() ? 1 : 0);
         // every step's call, or those up to the failing one
         const std::string opened = c.fullscreen ? kFullScreenOpen : kWindowOpen;
         const size_t end =
             c.failAt.empty() ? opened.size() : opened.find(c.failAt) + c.failAt.size() + 1;
-        EXPECT_EQ(r.calls, opened.substr(0, end)) << name;
-        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure) << name;
+        EXPECT_EQ(r.calls, opened.substr(0, end));
+        EXPECT_EQ(p.failure ? p.failure : "(none)", c.wantFailure);
         r.calls.clear();
         presenterPresent(p, kFrame.data());
         presenterClose(p);
-        EXPECT_EQ(r.calls, c.want) << name;
+        EXPECT_EQ(r.calls, c.want);
     }
 }
 
