@@ -36,8 +36,7 @@ double redValue(Colour c) {
     return std::max(0.0, (linear(c.r) - linear(c.g) - linear(c.b)) * 320);
 }
 
-// The colour within three steps of a grey in each component whose luminance is the least at or
-// above target.
+// The least luminous colour at or above target within three steps of a grey in each component.
 Colour atLeast(double target) {
     Colour best{255, 255, 255};
     for (int r = 0; r < 256; ++r)

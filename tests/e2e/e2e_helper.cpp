@@ -35,8 +35,7 @@ namespace {
 constexpr int kTooMany = 8;                 // changes within a second: more than three flashes'
 constexpr double kTolerance = 2.0 / 32768;  // a 16-bit step either way, for format conversions
 
-// The rectangle's pixels as the server holds them now, a row after another. A rectangle the
-// server cannot give ends the program, as Xlib's default error handler does.
+// The rectangle's pixels now, a row after another; an X error has Xlib end the program first.
 std::vector<char> grab(Display *display, int x, int y, int w, int h) {
     XImage *image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h),
                               AllPlanes, ZPixmap);
@@ -91,8 +90,7 @@ int closeWindow(Display *display, Window window) {
     return XSendEvent(display, window, False, NoEventMask, &event) ? 0 : 1;
 }
 
-// Samples from the one at from on, up to the one before to, of a raw recording: as many as it
-// holds.
+// A raw recording's samples from index from up to to, or to its end.
 template <typename Sample> std::vector<Sample> readRaw(const char *path, size_t from, size_t to) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const size_t end = in ? std::min(size_t(in.tellg()) / sizeof(Sample), to) : 0;
@@ -110,8 +108,7 @@ size_t silentFrames(const std::vector<float> &stereo) {
     return n;
 }
 
-// Finds where the music starts in the output, after whole buffers of silence, and compares from
-// there with the music as the show's decoder gives it.
+// Whole buffers of silence in the output, then the music as the show's decoder gives it.
 int compareMusic(const char *outputPath, const char *musicPath, size_t buffer, double minSeconds) {
     const std::vector<float> output = readRaw<float>(outputPath, 0, SIZE_MAX);
     const size_t frames = output.size() / 2;
