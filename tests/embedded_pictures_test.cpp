@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <set>
 #include <vector>
 
@@ -57,24 +59,20 @@ TEST(EmbeddedPictures, AreGreyscalePcxFilesOfTheirSize) {
 
 // What the pictures show: line art on white, its inverse, and a dark picture of the full range.
 TEST(EmbeddedPictures, DecodeToTheirPictures) {
-    const std::vector<Pixel> p0 = decoded(kExpected[0]);
-    const std::vector<Pixel> p1 = decoded(kExpected[1]);
-    const std::vector<Pixel> p2 = decoded(kExpected[2]);
+    const std::vector<Pixel> p0 = decoded(kExpected[0]), p1 = decoded(kExpected[1]),
+                             p2 = decoded(kExpected[2]);
 
-    size_t white = 0;
-    for (Pixel v : p0) white += v == 255;
-    const double whiteShare = double(white) / p0.size();
+    const double whiteShare = double(std::count(p0.begin(), p0.end(), 255u)) / p0.size();
     EXPECT_GE(whiteShare, 0.65) << "picture 0 is line art on a white ground";
     EXPECT_LE(whiteShare, 0.75);
-    std::set<Pixel> edges(p0.begin(), p0.end());
-    EXPECT_GT(edges.size(), 64u) << "picture 0's lines have grey anti-aliased edges";
+    EXPECT_GT(std::set<Pixel>(p0.begin(), p0.end()).size(), 64u)
+        << "picture 0's lines have grey anti-aliased edges";
 
     for (size_t i = 0; i < p0.size(); ++i)
         ASSERT_EQ(p1[i], 255 - p0[i]) << "picture 1 is picture 0 inverted, value " << i;
 
-    double sum = 0;
-    for (Pixel v : p2) sum += v;
-    EXPECT_LT(sum / p2.size(), 100) << "picture 2 is dark on average";
+    EXPECT_LT(std::accumulate(p2.begin(), p2.end(), 0.0) / p2.size(), 100)
+        << "picture 2 is dark on average";
     EXPECT_GE(std::set<Pixel>(p2.begin(), p2.end()).size(), 200u)
         << "picture 2 uses the full range";
 }

@@ -29,9 +29,8 @@ struct FilterSurface {
 // 3x3 with the four corners set: only the centre may change.
 Pixel centreAfter(Filter f, float x, Pixel corner, Pixel source) {
     FilterSurface t(3, 3);
-    for (Pixel &p : t.dst) p = 0x55;
-    t.d(0, 0) = t.d(0, 2) = t.d(2, 0) = t.d(2, 2) = corner;
-    for (Pixel &p : t.src) p = source;
+    t.dst = {corner, 0x55, corner, 0x55, 0x55, 0x55, corner, 0x55, corner};
+    t.src.assign(9, source);
     std::vector<Pixel> border = t.dst;
     t.run(f, x);
     border[4] = t.d(1, 1);

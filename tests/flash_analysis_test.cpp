@@ -36,27 +36,16 @@ double redValue(Colour c) {
     return std::max(0.0, (linear(c.r) - linear(c.g) - linear(c.b)) * 320);
 }
 
-// The grey whose luminance is nearest to, and not below, target.
-Colour greyAtLeast(double target) {
-    for (int v = 0; v < 256; ++v)
-        if (luminance({v, v, v}) >= target) return {v, v, v};
-    return {255, 255, 255};
-}
-
-// The colour near grey whose luminance is nearest to target, at least margin above it.
-Colour justAbove(double target, double margin) {
+// The least luminous colour at or above target within three steps of a grey in each component.
+Colour atLeast(double target) {
     Colour best{255, 255, 255};
-    for (int r = 200; r < 256; ++r)
-        for (int g = 200; g < 256; ++g)
-            for (int b = 200; b < 256; b += 5) {
+    for (int r = 0; r < 256; ++r)
+        for (int g = std::max(0, r - 3); g <= std::min(255, r + 3); ++g)
+            for (int b = std::max(0, r - 3); b <= std::min(255, r + 3); ++b) {
                 const double l = luminance({r, g, b});
-                if (l >= target + margin && l < luminance(best)) best = {r, g, b};
+                if (l >= target && l < luminance(best)) best = {r, g, b};
             }
     return best;
-}
-
-Pixel pixelOf(Colour c) {
-    return Pixel(c.r << 16 | c.g << 8 | c.b);
 }
 
 // One sequence: a square of side (0: the whole screen) in the middle of black, first in colour
@@ -64,8 +53,7 @@ Pixel pixelOf(Colour c) {
 struct Sequence {
     const char *what;
     Colour on, off;
-    int flashes;
-    int side;
+    int flashes, side;
 };
 
 // Flashes in the second from the definitions: black to on, then each change between on and off,
@@ -97,22 +85,22 @@ TEST(FlashAnalysis, KnownSequences) {
         {"black-white, 10 a second", white, black, 10, 0},
         {"a 90 x 90 square, below the area", white, black, 10, 90},
         {"a 95 x 95 square, above the area", white, black, 10, 95},
-        {"a change of 0.09", grey, greyAtLeast(luminance(grey) - 0.09), 10, 0},
-        {"the darker state at 0.8", white, justAbove(0.8, 0.0002), 10, 0},
-        {"the darker state just below 0.8", white, justAbove(0.799, 0), 10, 0},
-        {"saturated red and a grey as bright", red, greyAtLeast(luminance(red)), 10, 0},
-        {"desaturated red and a grey as bright", pink, greyAtLeast(luminance(pink)), 10, 0},
+        {"a change of 0.09", grey, atLeast(luminance(grey) - 0.09), 10, 0},
+        {"the darker state at 0.8", white, atLeast(0.8002), 10, 0},
+        {"the darker state just below 0.8", white, atLeast(0.799), 10, 0},
+        {"saturated red and a grey as bright", red, atLeast(luminance(red)), 10, 0},
+        {"desaturated red and a grey as bright", pink, atLeast(luminance(pink)), 10, 0},
     };
     FlashAnalysis analysis;
     std::vector<Pixel> frames[2];  // on, off
     for (const Sequence &s : sequences) {
-        const int x0 = (kScreenWidth - s.side) / 2, y0 = (kScreenHeight - s.side) / 2;
+        const int w = s.side ? s.side : kScreenWidth, h = s.side ? s.side : kScreenHeight;
         for (const bool on : {true, false}) {
+            const Colour c = on ? s.on : s.off;
             frames[on].assign(kScreenPixels, 0);
-            for (int y = 0; y < kScreenHeight; ++y)
-                for (int x = 0; x < kScreenWidth; ++x)
-                    if (s.side == 0 || (x >= x0 && x < x0 + s.side && y >= y0 && y < y0 + s.side))
-                        frames[on][y * kScreenWidth + x] = pixelOf(on ? s.on : s.off);
+            for (int y = (kScreenHeight - h) / 2; y < (kScreenHeight + h) / 2; ++y)
+                std::fill_n(&frames[on][y * kScreenWidth + (kScreenWidth - w) / 2], w,
+                            Pixel(c.r << 16 | c.g << 8 | c.b));
         }
         startFlashAnalysis(analysis, 0);
         for (uint64_t k = 0; k < 60; ++k) {

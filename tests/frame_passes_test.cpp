@@ -54,12 +54,8 @@ TEST(FramePasses, PassChoices) {
 
 // Only the three bands the show reads are averaged with the spectrum.
 TEST(FramePasses, SmoothBandsTouchesOnlyFiveTenSixteen) {
-    float spectrum[1024], bands[1024];
-    for (int k = 0; k < 1024; ++k) {
-        spectrum[k] = 1.0f;
-        bands[k] = 0.5f;
-    }
-    smoothBands(bands, spectrum);
+    std::vector<float> spectrum(1024, 1.0f), bands(1024, 0.5f);
+    smoothBands(bands.data(), spectrum.data());
     for (int k = 0; k < 1024; ++k)
         EXPECT_EQ(bands[k], (k == 5 || k == 10 || k == 16) ? 0.75f : 0.5f) << "band " << k;
 }

@@ -10,19 +10,17 @@
 // Frames whose every pixel changes every frame, for two seconds: each pixel of a corner that
 // holds every moment of the pattern four times changes at most seven times in any second (any
 // eight of its changes span a second or more), always to the colour of a frame less than a
-// period old once the first period is over; the frame is only read.
+// period old once the first period is over.
 TEST(GentleFilter, SevenChangesAtMostInAnySecondNoneStale) {
     constexpr int kCorner = 32;
     for (const uint32_t fps : {4u, 25u, 60u, 144u}) {
         const auto filter = std::make_unique<GentleFilter>();
-        std::vector<Pixel> frame(kScreenPixels);
         std::vector<std::vector<int32_t>> changes(kCorner * kCorner);
         for (uint64_t k = 0; frameMilliseconds(k, fps, 1) < 2000; ++k) {
             const int32_t ms = int32_t(frameMilliseconds(k, fps, 1));
-            std::fill(frame.begin(), frame.end(), Pixel(k + 1));
+            const std::vector<Pixel> frame(kScreenPixels, Pixel(k + 1));
             const std::vector<Pixel> before(filter->shown, filter->shown + kScreenPixels);
             const Pixel *shown = gentleFrame(*filter, frame.data(), ms);
-            ASSERT_EQ(frame[0], Pixel(k + 1)) << "the frame was written";
             for (int y = 0; y < kCorner; ++y)
                 for (int x = 0; x < kCorner; ++x) {
                     const int i = y * kScreenWidth + x;
@@ -30,9 +28,8 @@ TEST(GentleFilter, SevenChangesAtMostInAnySecondNoneStale) {
                     if (shown[i] != before[i]) times.push_back(ms);
                     ASSERT_TRUE(times.size() < 8 || times.back() - times[times.size() - 8] >= 1000)
                         << fps << " fps: eight changes within a second at " << x << ", " << y;
-                    ASSERT_TRUE(ms < kGentlePeriodMs ||
-                                int32_t(frameMilliseconds(shown[i] - 1, fps, 1)) >
-                                    ms - kGentlePeriodMs)
+                    const int32_t shownAt = int32_t(frameMilliseconds(shown[i] - 1, fps, 1));
+                    ASSERT_TRUE(ms < kGentlePeriodMs || shownAt > ms - kGentlePeriodMs)
                         << fps << " fps: a stale colour at " << x << ", " << y << " at " << ms;
                 }
         }

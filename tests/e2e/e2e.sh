@@ -2,7 +2,7 @@
 # End-to-end tests of the show as a person sees it: the real binary in a fresh Xvfb (so no key
 # stays held between tests), driven with xdotool, checked on screenshots.
 # Usage: e2e.sh SCENARIO GLAXEN TOOLS_DIR [MUSIC]
-#   GLAXEN: the show's binary; TOOLS_DIR: where shot_stats and send_close are;
+#   GLAXEN: the show's binary; TOOLS_DIR: where shot_stats and e2e_helper are;
 #   MUSIC: the music file, for the scenarios that play it.
 set -u
 scenario=$1
@@ -160,7 +160,7 @@ window_close() {
     start_display 1024x768x24 wm
     start_to_show
     expect_picture
-    "$tools/send_close" "$show" || fail "could not ask the window to close"
+    "$tools/e2e_helper" close "$show" || fail "could not ask the window to close"
     wait_exit 15
     [ "$exit_code" = 0 ] || fail "closing the window gave exit code $exit_code"
     echo "ok: window close ended the show with 0"
@@ -201,13 +201,13 @@ music_from_first_sample() {
     start_display 1024x768x24 wm
     export SDL_DISKAUDIOFILE="$work/audio.raw"
     AUDIO_DRIVER=disk start_to_show music
-    music_written() { "$tools/compare_audio" "$work/audio.raw" "$music" 1024 2 >/dev/null; }
+    music_written() { "$tools/e2e_helper" music "$work/audio.raw" "$music" 1024 2 >/dev/null; }
     wait_until 60 "two seconds of the music in the output" music_written
     xdotool key Escape
     wait_exit 15
     [ "$exit_code" = 0 ] || fail "exit code $exit_code"
     local line
-    line=$("$tools/compare_audio" "$work/audio.raw" "$music" 1024 2) || fail "compare_audio: $line"
+    line=$("$tools/e2e_helper" music "$work/audio.raw" "$music" 1024 2) || fail "e2e_helper: $line"
     echo "ok: $line"
 }
 
@@ -414,8 +414,8 @@ gentle() {
     start_to_show
     expect_picture "gentle: "
     local line
-    line=$("$tools/pixel_changes" $((fx + fw / 4)) $((fy + fh / 4)) $((fw / 2)) $((fh / 2)) 3) ||
-        fail "pixel_changes: $line"
+    line=$("$tools/e2e_helper" changes $((fx + fw / 4)) $((fy + fh / 4)) $((fw / 2)) $((fh / 2)) 3) ||
+        fail "e2e_helper: $line"
     eval "${line// / ; }"
     holds "$over" "<" 0.1 || fail "$over of the pixels changed eight times within a second"
     escape_ends_it

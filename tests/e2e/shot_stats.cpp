@@ -3,6 +3,7 @@
 //   lit=F red=F mean=M
 // lit: share of pixels brighter than near-black; red: share of pure-red pixels (the show's
 // text colour); mean: mean brightness, 0 to 255.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -11,19 +12,11 @@ namespace {
 
 // Reads one header number of a PPM, skipping blanks and comments.
 bool readNumber(FILE *in, int &value) {
-    int c = std::fgetc(in);
-    while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
-        if (c == '#')
-            while (c != '\n' && c != EOF) c = std::fgetc(in);
-        c = std::fgetc(in);
-    }
-    if (c < '0' || c > '9') return false;
-    value = 0;
-    while (c >= '0' && c <= '9') {
-        value = value * 10 + (c - '0');
-        c = std::fgetc(in);
-    }
-    return true;
+    int c;
+    while ((c = std::fgetc(in)) == '#' || std::isspace(c))
+        if (c == '#') std::fscanf(in, "%*[^\n]");
+    std::ungetc(c, in);
+    return std::isdigit(c) && std::fscanf(in, "%d", &value) == 1;
 }
 
 }  // namespace
@@ -40,29 +33,26 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "shot_stats: %s is not an 8-bit binary PPM\n", argv[1]);
         return 2;
     }
+    std::fgetc(in);  // the one blank before the pixels
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    if (std::fread(rgb.data(), 1, rgb.size(), in) != rgb.size()) {
-        std::fprintf(stderr, "shot_stats: %s is cut short\n", argv[1]);
-        return 2;
-    }
+    const bool whole = std::fread(rgb.data(), 1, rgb.size(), in) == rgb.size();
     std::fclose(in);
     const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
     const int x1 = x0 + std::atoi(argv[4]), y1 = y0 + std::atoi(argv[5]);
-    if (x0 < 0 || y0 < 0 || x1 > width || y1 > height || x1 <= x0 || y1 <= y0) {
-        std::fprintf(stderr, "shot_stats: rectangle outside the %dx%d picture\n", width, height);
+    if (!whole || x0 < 0 || y0 < 0 || x1 > width || y1 > height || x1 <= x0 || y1 <= y0) {
+        std::fprintf(stderr, "shot_stats: %s is cut short, or the rectangle is outside its %dx%d\n",
+                     argv[1], width, height);
         return 2;
     }
-    long lit = 0, red = 0, count = 0;
-    double sum = 0;
+    double lit = 0, red = 0, sum = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const unsigned char *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
             lit += p[0] > 24 || p[1] > 24 || p[2] > 24;
             red += p[0] > 150 && p[1] < 80 && p[2] < 80;
             sum += (p[0] + p[1] + p[2]) / 3.0;
-            ++count;
         }
-    std::printf("lit=%.4f red=%.4f mean=%.1f\n", double(lit) / count, double(red) / count,
-                sum / count);
+    const double count = double(x1 - x0) * (y1 - y0);
+    std::printf("lit=%.4f red=%.4f mean=%.1f\n", lit / count, red / count, sum / count);
     return 0;
 }

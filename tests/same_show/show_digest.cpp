@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,12 +44,10 @@ uint64_t digest(const Pixel *frame) {
     return h;
 }
 
-// What the run reads and keeps: the spectra, and gentle mode's filter over the frames.
-struct Digests {
-    SpectrumSource spectra;
-    GentleFilter gentle;
-    uint32_t fps = 0;
-};
+// The run, and what it reads and keeps: the spectra, gentle mode's filter over the frames.
+VirtualPlatform run;
+SpectrumSource spectra;
+GentleFilter gentle;
 
 // Writes frames spectra of the script.
 int writeSpectra(const char *path, uint64_t frames) {
@@ -69,32 +66,27 @@ int writeSpectra(const char *path, uint64_t frames) {
 int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-spectrum")
         return writeSpectra(argv[2], std::strtoull(argv[3], nullptr, 10));
-    const auto digests = std::make_unique<Digests>();
+    const auto number = [&](int i) { return argc == 5 ? std::strtoull(argv[i], nullptr, 10) : 0; };
+    run.seed = static_cast<uint32_t>(number(1));
+    run.clock.fpsNum = static_cast<uint32_t>(number(3));
+    run.lastFrame = number(4) - 1;
     std::string error;
-    const uint64_t frames = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 0;
-    digests->fps = argc == 5 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0;
-    if (frames == 0 || digests->fps == 0 || !openSpectrumFile(digests->spectra, argv[2], error)) {
+    if (number(4) == 0 || run.clock.fpsNum == 0 || !openSpectrumFile(spectra, argv[2], error)) {
         std::fprintf(stderr,
                      "usage: show_digest SEED SPECTRUM_FILE FPS FRAMES\n"
                      "       show_digest --write-spectrum FILE FRAMES\n%s\n",
                      error.c_str());
         return 2;
     }
-    VirtualPlatform run;
-    run.seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
-    run.clock.fpsNum = digests->fps;
-    run.lastFrame = frames - 1;
-    run.user = digests.get();
-    run.spectrum = [](void *user, uint64_t frame, uint32_t ms, float *out) {
-        return readSpectrum(static_cast<Digests *>(user)->spectra, frame, ms, out);
+    run.spectrum = [](void *, uint64_t frame, uint32_t ms, float *out) {
+        return readSpectrum(spectra, frame, ms, out);
     };
-    run.present = [](void *user, uint64_t frame, const Pixel *pixels) {
-        Digests &d = *static_cast<Digests *>(user);
-        const int32_t ms = int32_t(frameMilliseconds(frame, d.fps, 1));
+    run.present = [](void *, uint64_t frame, const Pixel *pixels) {
+        const int32_t ms = int32_t(frameMilliseconds(frame, run.clock.fpsNum, 1));
         std::printf("%" PRIu64 " %016" PRIx64 " %016" PRIx64 "\n", frame, digest(pixels),
-                    digest(gentleFrame(d.gentle, pixels, ms)));
+                    digest(gentleFrame(gentle, pixels, ms)));
     };
     const int code = showMain(virtualShowPlatform(run));
-    closeSpectrumSource(digests->spectra);
+    closeSpectrumSource(spectra);
     return code;
 }

@@ -5,8 +5,8 @@
 # mode). The tests share one Wine prefix of their own, so they run one at a time.
 # Usage: e2e.sh SCENARIO RUN_DIR TESTS_DIR NATIVE_TOOLS_DIR
 #   RUN_DIR: glaxen.exe's folder, with the music; TESTS_DIR: glaxen_checkboxes.exe and
-#   desktop_helper.exe; NATIVE_TOOLS_DIR: shot_stats, compare_audio and sound_level, built for
-#   this machine.
+#   desktop_helper.exe; NATIVE_TOOLS_DIR: shot_stats and e2e_helper,
+#   built for this machine.
 set -u
 scenario=$1
 run=$(realpath "$2")
@@ -60,7 +60,7 @@ start_sink() {
 recorded() { echo $(($(stat -c %s "$work/heard.raw") / 176400)); }  # whole seconds
 recorded_past() { [ "$(recorded)" -ge "$1" ]; }
 # The loudness of the recording from second $1 to second $2.
-level_of() { "$tools/sound_level" "$work/heard.raw" "$1" "$2"; }
+level_of() { "$tools/e2e_helper" level "$work/heard.raw" "$1" "$2"; }
 
 # Another program's window in front of the show, which writes "Escape" to other.log each time
 # it gets the key. Waits for it to have the keyboard.
@@ -260,11 +260,11 @@ music_from_first_sample() {
     export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$(windows_path "$work/audio.raw")
     start_show
     start_picture
-    music_written() { "$tools/compare_audio" "$work/audio.raw" "$music" 1024 2 >/dev/null; }
+    music_written() { "$tools/e2e_helper" music "$work/audio.raw" "$music" 1024 2 >/dev/null; }
     wait_until 60 "two seconds of the music in the output" music_written
     escape_gives 0
     local line
-    line=$("$tools/compare_audio" "$work/audio.raw" "$music" 1024 2) || fail "compare_audio: $line"
+    line=$("$tools/e2e_helper" music "$work/audio.raw" "$music" 1024 2) || fail "e2e_helper: $line"
     echo "ok: $line"
 }
 
