@@ -11,7 +11,7 @@ namespace {
 
 // The fake the calls record into.
 FakeWindows &fake() {
-    return *fakeWindows();
+    return *fakeWindows;
 }
 // Whether the script makes the call fail.
 bool fails(const char *call) {
@@ -34,8 +34,8 @@ std::string hex(unsigned long long value) {
 // Names for the handles a test knows, hexadecimal for any other.
 std::string nameOf(const void *handle) {
     if (handle == nullptr) return "null";
-    if (handle == fakeWindow()) return "window";
-    if (handle == fakeInstance()) return "instance";
+    if (handle == kFakeWindow) return "window";
+    if (handle == kFakeInstance) return "instance";
     return hex(reinterpret_cast<uintptr_t>(handle));
 }
 // A rectangle as left,top,right,bottom.
@@ -206,7 +206,7 @@ DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
 const Win32Api &fakeWin32Api() {
     static const Win32Api api = {
         .getModuleHandleA = [](LPCSTR name)
-                                WINAPI -> HMODULE { return name ? nullptr : fakeInstance(); },
+                                WINAPI -> HMODULE { return name ? nullptr : kFakeInstance; },
         .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
             return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
         },
@@ -237,7 +237,7 @@ const Win32Api &fakeWin32Api() {
             logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
                    "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
                    nameOf(instance) + ")");
-            return fails("CreateWindowExA") ? nullptr : fakeWindow();
+            return fails("CreateWindowExA") ? nullptr : kFakeWindow;
         },
         .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
             return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
@@ -253,12 +253,12 @@ const Win32Api &fakeWin32Api() {
         },
         // The client area, 800 x 600 at (30, 40) on the screen.
         .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
-            if (w != fakeWindow()) return FALSE;
+            if (w != kFakeWindow) return FALSE;
             *p = {p->x + 30, p->y + 40};
             return TRUE;
         },
         .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
-            if (w != fakeWindow()) return FALSE;
+            if (w != kFakeWindow) return FALSE;
             *r = {0, 0, 800, 600};
             return TRUE;
         },
@@ -342,25 +342,12 @@ const Win32Api &fakeWin32Api() {
 // ---------------------------------------------------------------- the log and the script
 
 int FakeWindows::count(const std::string &prefix) const {
-    return int(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {
-        return c.compare(0, prefix.size(), prefix) == 0;
-    }));
+    return int(
+        std::ranges::count_if(calls, [&](const std::string &c) { return c.starts_with(prefix); }));
 }
 
 std::string windowsPath(const std::string &path) {
     std::string windows = "Z:" + path;
     std::replace(windows.begin(), windows.end(), '/', '\\');
     return windows;
-}
-
-FakeWindows *&fakeWindows() {
-    static FakeWindows *current = nullptr;
-    return current;
-}
-
-HINSTANCE fakeInstance() {
-    return reinterpret_cast<HINSTANCE>(0x400000);
-}
-HWND fakeWindow() {
-    return reinterpret_cast<HWND>(0x1234);
 }

@@ -17,8 +17,8 @@
 #include <vector>
 
 // The handles the fakes give out.
-HINSTANCE fakeInstance();
-HWND fakeWindow();
+inline const HINSTANCE kFakeInstance = reinterpret_cast<HINSTANCE>(0x400000);
+inline const HWND kFakeWindow = reinterpret_cast<HWND>(0x1234);
 
 // A surface's memory: pitch x height bytes, 0xEE until written.
 struct FakeSurfaceMemory {
@@ -40,7 +40,7 @@ struct FakeWindows {
     std::deque<SHORT> escapeStates;               // GetAsyncKeyState's answers; then 0
     std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
     DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
-    HWND foreground = fakeWindow();               // GetForegroundWindow's answer
+    HWND foreground = kFakeWindow;                // GetForegroundWindow's answer
     std::string workingFolder = "C:\\show";       // GetCurrentDirectoryA's answer
     std::string programPath = "C:\\show\\glaxen.exe";  // GetModuleFileNameA's
 
@@ -59,6 +59,6 @@ struct FakeWindows {
 std::string windowsPath(const std::string &path);
 
 // The fakes record into this one; each test makes its own. Null between tests.
-FakeWindows *&fakeWindows();
+inline FakeWindows *fakeWindows = nullptr;
 // The Win32 table over the fakes.
 const Win32Api &fakeWin32Api();

@@ -27,19 +27,19 @@ struct Display : testing::Test {
     Win32Platform platform;
     const std::vector<Pixel> frame = testFrame();
     void SetUp() override {
-        fakeWindows() = &fake;
-        win32PlatformInit(platform, fakeWin32Api(), fakeInstance());
+        fakeWindows = &fake;
+        win32PlatformInit(platform, fakeWin32Api(), kFakeInstance);
         platform.presenter.device = win32PresenterDevice(platform);
         fake.calls.clear();
     }
     void TearDown() override {
-        fakeWindows() = &fake;  // a test may have left another fake in place
+        fakeWindows = &fake;  // a test may have left another fake in place
         win32PlatformQuit(platform);
-        fakeWindows() = nullptr;
+        fakeWindows = nullptr;
     }
     // A fresh presenter over another scripted display.
     FramePresenter &over(FakeWindows &f) {
-        fakeWindows() = &f;
+        fakeWindows = &f;
         platform.display = {};
         platform.presenter = {};
         platform.presenter.device = win32PresenterDevice(platform);
@@ -48,7 +48,7 @@ struct Display : testing::Test {
     int open(bool fullscreen) { return presenterOpen(platform.presenter, "", W, H, fullscreen); }
     void present() { presenterPresent(platform.presenter, frame.data()); }
     LRESULT message(UINT message, WPARAM wParam) {
-        return fakeWindows()->windowProc(fakeWindow(), message, wParam, 0);
+        return fakeWindows->windowProc(kFakeWindow, message, wParam, 0);
     }
 };
 

@@ -19,14 +19,14 @@ struct Platform : testing::Test {
     FakeWindows fake;
     Win32Platform platform;
     ShowPlatform show;
-    void SetUp() override { fakeWindows() = &fake; }
+    void SetUp() override { fakeWindows = &fake; }
     void TearDown() override {
-        fakeWindows() = &fake;  // a test may have left another fake in place
+        fakeWindows = &fake;  // a test may have left another fake in place
         win32PlatformQuit(platform);
-        fakeWindows() = nullptr;
+        fakeWindows = nullptr;
     }
     void init() {
-        win32PlatformInit(platform, fakeWin32Api(), fakeInstance());
+        win32PlatformInit(platform, fakeWin32Api(), kFakeInstance);
         show = win32ShowPlatform(platform);
     }
     bool escape() { return show.system.escapePressed(show.system.user); }
@@ -39,7 +39,7 @@ struct Platform : testing::Test {
 // a press while another window is in front is read and spent, and neither it nor the key held
 // on from there counts once the show is in front again. A show with no window takes any press.
 TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
-    const HWND w = fakeWindow(), other = reinterpret_cast<HWND>(0x777);
+    const HWND w = kFakeWindow, other = reinterpret_cast<HWND>(0x777);
     const struct {
         const char *name;
         SHORT state;
@@ -98,7 +98,7 @@ TEST_F(Platform, TimerPeriodFromInitToQuit) {
     for (const bool refused : {false, true}) {
         FakeWindows f;
         f.failing = {refused ? "timeBeginPeriod" : ""};
-        fakeWindows() = &f;
+        fakeWindows = &f;
         platform = {};
         init();
         win32PlatformQuit(platform);
@@ -108,7 +108,7 @@ TEST_F(Platform, TimerPeriodFromInitToQuit) {
             EXPECT_EQ(f.calls.back(), "timeEndPeriod(1)");
         }
     }
-    fakeWindows() = &fake;
+    fakeWindows = &fake;
 }
 
 // The music from the working folder, else from the program's; a file there that cannot be played
@@ -147,7 +147,7 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
         FakeWindows f;
         f.workingFolder = at + c.working;
         f.programPath = at + c.program + "\\glaxen.exe";
-        fakeWindows() = &f;
+        fakeWindows = &f;
         platform = {};
         init();
         ASSERT_TRUE(show.audio.init(show.audio.user, 1, kMusicRate, 0)) << "no dummy device";
@@ -160,7 +160,7 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
         EXPECT_EQ(f.calls, wantBoxes) << c.name;
         win32PlatformQuit(platform);
     }
-    fakeWindows() = &fake;
+    fakeWindows = &fake;
     fs::remove_all(base);
 }
 
