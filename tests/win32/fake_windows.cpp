@@ -80,9 +80,8 @@ IDirectDrawSurfaceVtbl surfaceMethods = [] {
     };
     m.GetPixelFormat = [](IDirectDrawSurface *, LPDDPIXELFORMAT f) STDMETHODCALLTYPE -> HRESULT {
         if (f->dwSize != sizeof *f || fails("GetPixelFormat")) return DDERR_INVALIDPARAMS;
-        const FakeWindows &w = fake();
-        f->dwFlags = w.formatFlags, f->dwRGBBitCount = w.formatBits;
-        f->dwRBitMask = w.redMask, f->dwGBitMask = w.greenMask, f->dwBBitMask = w.blueMask;
+        f->dwFlags = fake().formatFlags;
+        f->dwRGBBitCount = fake().formatBits;
         return DD_OK;
     };
     m.IsLost = [](IDirectDrawSurface *s) STDMETHODCALLTYPE -> HRESULT {
