@@ -16,16 +16,17 @@
 
 namespace {
 
+const WORD kPortuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE);
+
 // A little-endian reader over a resource's bytes.
 struct Reader {
-    const uint8_t *at;
+    const uint8_t *start, *at = start;
     template <typename T> T next() {
         T v;
         std::memcpy(&v, at, sizeof v);
         at += sizeof v;
         return v;
     }
-    uint16_t word() { return next<uint16_t>(); }
     // The next n values of T.
     template <typename T> std::vector<int> many(int n) {
         std::vector<int> values(n);
@@ -35,41 +36,29 @@ struct Reader {
     // A UTF-16 string of ASCII, to its terminating zero.
     std::string text() {
         std::string s;
-        for (uint16_t c = word(); c != 0; c = word()) s += static_cast<char>(c);
+        for (auto c = next<uint16_t>(); c != 0; c = next<uint16_t>()) s += static_cast<char>(c);
         return s;
     }
-    void alignToDword(const uint8_t *start) {
-        while ((at - start) % 4) ++at;
-    }
+    void alignToDword() { at = start + (at - start + 3) / 4 * 4; }
 };
 
-// The program, loaded as data; the resource's bytes in the language asked for.
-struct Program {
-    HMODULE module =
+// The program's resource in Portuguese (Portugal), or null; the program is loaded as data once.
+const uint8_t *resource(LPCSTR type, int id, DWORD *size = nullptr) {
+    static const HMODULE program =
         LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ~Program() {
-        if (module) FreeLibrary(module);
-    }
-    const uint8_t *resource(LPCSTR type, int id, WORD language, DWORD *size) const {
-        HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), language);
-        if (found == nullptr) return nullptr;
-        *size = SizeofResource(module, found);
-        return static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
-    }
-};
-
-const WORD kPortuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE);
+    const HRSRC found = FindResourceExA(program, type, MAKEINTRESOURCEA(id), kPortuguese);
+    if (program == nullptr || found == nullptr) return nullptr;
+    if (size) *size = SizeofResource(program, found);
+    return static_cast<const uint8_t *>(LockResource(LoadResource(program, found)));
+}
 
 }  // namespace
 
 // The dialog's size and its controls' ids, places, sizes and texts are kStartDialogTemplate's,
 // which the show paints from; style, font, language and the button class only the .rc gives.
 TEST(Resources, StartDialogTemplate) {
-    Program program;
-    ASSERT_NE(program.module, nullptr) << "cannot load " << GLAXEN_EXE;
-    DWORD size = 0;
-    const uint8_t *bytes = program.resource(RT_DIALOG, 101, kPortuguese, &size);
-    ASSERT_NE(bytes, nullptr) << "no dialog 101 in Portuguese (Portugal)";
+    const uint8_t *bytes = resource(RT_DIALOG, 101);
+    ASSERT_NE(bytes, nullptr) << "no dialog 101 in Portuguese (Portugal) in " << GLAXEN_EXE;
     const DialogTemplate &t = kStartDialogTemplate;
     Reader r{bytes};
     // Version 1 of an extended template; help id, extended style and style, a word pair each; the
@@ -82,31 +71,29 @@ TEST(Resources, StartDialogTemplate) {
     for (int i = 0; i < t.controlCount; ++i) {
         const DialogControl &c = t.controls[i];
         EXPECT_EQ(c.kind, DialogControlKind::kPushButton) << i << ": the .rc's are buttons";
-        r.alignToDword(bytes);
+        r.alignToDword();
         // No help id or extended style, the style WS_CHILD | WS_VISIBLE; place, size and id; the
         // button class; the text, and no creation data.
         EXPECT_EQ(r.many<uint16_t>(14), (std::vector<int>{0, 0, 0, 0, 0, 0x5000, c.x, c.y, c.width,
                                                           c.height, c.id, 0, 0xFFFF, 0x0080}))
             << "control " << i;
         EXPECT_EQ(r.text(), c.text) << "control " << i;
-        EXPECT_EQ(r.word(), 0) << "control " << i << " creation data";
+        EXPECT_EQ(r.next<uint16_t>(), 0) << "control " << i << " creation data";
     }
 }
 
 // One 32 x 32 image of 16 colours, 4 bits a pixel, of the size the group gives it.
 TEST(Resources, IconGroup) {
-    Program program;
-    ASSERT_NE(program.module, nullptr) << "cannot load " << GLAXEN_EXE;
-    DWORD size = 0;
-    const uint8_t *bytes = program.resource(RT_GROUP_ICON, 102, kPortuguese, &size);
-    ASSERT_NE(bytes, nullptr) << "no icon group 102";
+    const uint8_t *bytes = resource(RT_GROUP_ICON, 102);
+    ASSERT_NE(bytes, nullptr) << "no icon group 102 in " << GLAXEN_EXE;
     Reader r{bytes};
     ASSERT_EQ(r.many<uint16_t>(3), (std::vector<int>{0, 1, 1})) << "an icon of one image";
     EXPECT_EQ(r.many<uint8_t>(4), (std::vector<int>{32, 32, 16, 0})) << "32 x 32, 16 colours";
     EXPECT_EQ(r.many<uint16_t>(2), (std::vector<int>{1, 4})) << "one plane, 4 bits a pixel";
     const DWORD imageBytes = r.next<uint32_t>();
-    const int id = r.word();
-    const uint8_t *image = program.resource(RT_ICON, id, kPortuguese, &size);
+    const int id = r.next<uint16_t>();
+    DWORD size = 0;
+    const uint8_t *image = resource(RT_ICON, id, &size);
     ASSERT_NE(image, nullptr) << "no icon image " << id;
     EXPECT_EQ(size, imageBytes);
     EXPECT_EQ(Reader{image}.next<uint32_t>(), 40u) << "bitmap header size";
