@@ -148,6 +148,7 @@ TEST_F(Display, OpenFailuresAndClose) {
         {"no back buffer", "GetAttachedSurface", true, 0, all},
         {"palette display", "", true, 0, all, DDPF_PALETTEINDEXED8},
         {"shown full screen", "", true, 1, all},
+        {"shown, every lock failing", "Lock", true, 1, all},
         {"shown in a window", "", false, 1, all},
     };
     for (const auto &c : cases) {
