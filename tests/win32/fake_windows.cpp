@@ -43,8 +43,6 @@ std::string rectText(const RECT *r) {
     return num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
 }
 
-const HCURSOR kArrow = reinterpret_cast<HCURSOR>(0x55);
-
 // ---------------------------------------------------------------- DirectDraw
 
 // A surface, and the one a method is called on.
@@ -129,11 +127,10 @@ template <typename T, typename Methods> T *made(Methods &methods) {
     return object.get();
 }
 
-// A surface of pitch x height bytes, 0xEE until written.
+// A surface of pitch x height bytes.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
     FakeSurface *s = made<FakeSurface>(surfaceMethods);
-    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch,
-                                            std::vector<uint8_t>(pitch * height, 0xEE)};
+    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch, std::vector<uint8_t>(pitch * height)};
     return s;
 }
 
@@ -197,142 +194,134 @@ DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
 
 }  // namespace
 
-// The Win32 table: rectangles' arithmetic is Windows' own; the thread has no messages and no
-// test reads the dialog's boxes (a null, as for DirectDraw, fails the test when called).
-const Win32Api &fakeWin32Api() {
-    static const Win32Api api = {
-        .getModuleHandleA = [](LPCSTR name)
-                                WINAPI -> HMODULE { return name ? nullptr : kFakeInstance; },
-        .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
-            return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
-        },
-        .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
-            return fails("GetProcAddress")
-                       ? nullptr
-                       : reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
-        },
-        // Grows the rectangle as an overlapped window's frame and caption would.
-        .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
-            *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
-            return logged("AdjustWindowRect(style " + hex(style) + ", menu " + num(menu) + ")",
-                          TRUE);
-        },
-        .loadCursorA = [](HINSTANCE instance, LPCSTR name) WINAPI -> HCURSOR {
-            return !instance && name == IDC_ARROW ? kArrow : nullptr;
-        },
-        .registerClassA = [](const WNDCLASSA *c) WINAPI -> ATOM {
-            fake().windowProc = c->lpfnWndProc;
-            return logged("RegisterClassA(" + std::string(c->lpszClassName) + ", style " +
-                              num(c->style) + ", cursor " +
-                              (c->hCursor == kArrow ? "arrow" : nameOf(c->hCursor)) + ")",
-                          ATOM(1));
-        },
-        .createWindowExA = [](DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                              int width, int height, HWND, HMENU, HINSTANCE instance, LPVOID)
-                               WINAPI -> HWND {
-            logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
-                   "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
-                   nameOf(instance) + ")");
-            return fails("CreateWindowExA") ? nullptr : kFakeWindow;
-        },
-        .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
-            return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
-        },
-        .showCursor = [](BOOL show)
-                          WINAPI -> int { return logged("ShowCursor(" + num(show) + ")"); },
-        .destroyWindow = [](HWND w) WINAPI -> BOOL {
-            return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
-        },
-        .unregisterClassA = [](LPCSTR name, HINSTANCE instance) WINAPI -> BOOL {
-            return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")",
-                          TRUE);
-        },
-        // The client area, 800 x 600 at (30, 40) on the screen.
-        .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
-            if (w != kFakeWindow) return FALSE;
-            *p = {p->x + 30, p->y + 40};
-            return TRUE;
-        },
-        .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
-            if (w != kFakeWindow) return FALSE;
-            *r = {0, 0, 800, 600};
-            return TRUE;
-        },
-        .offsetRect = OffsetRect,
-        .setRect = SetRect,
-        .defWindowProcA = [](HWND w, UINT message, WPARAM wParam, LPARAM) WINAPI -> LRESULT {
-            return logged("DefWindowProcA(" + nameOf(w) + "," + hex(message) + "," + hex(wParam) +
-                              ")",
-                          LRESULT(0x5EF));
-        },
-        .postQuitMessage = [](int code)
-                               WINAPI -> void { logged("PostQuitMessage(" + num(code) + ")"); },
-        .getForegroundWindow = []() WINAPI -> HWND { return fake().foreground; },
-        .peekMessageA = [](LPMSG, HWND, UINT, UINT, UINT) WINAPI -> BOOL { return FALSE; },
-        .translateMessage = nullptr,
-        .dispatchMessageA = nullptr,
-        .getAsyncKeyState = [](int key) WINAPI -> SHORT {
-            std::deque<SHORT> &states = fake().escapeStates;
-            if (key != VK_ESCAPE || states.empty()) return 0;
-            const SHORT state = states.front();
-            states.pop_front();
-            return state;
-        },
-        .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
-        .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
-            return logged("timeBeginPeriod(" + num(milliseconds) + ")",
-                          fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
-        },
-        .timeEndPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
-            return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
-        },
-        // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never
-        // does.
-        .dialogBoxParamA = [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
-                              LPARAM parameter) WINAPI -> INT_PTR {
-            logged("DialogBoxParamA(" + nameOf(instance) + "," +
-                   num(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," +
-                   num(parameter) + ")");
-            const HWND dialog = reinterpret_cast<HWND>(0xD1A);
-            for (const auto &[message, wParam] : fake().dialog) {
-                logged("procedure(" + hex(message) + "," + hex(wParam) +
-                       ") = " + num(procedure(dialog, message, wParam, 0)));
-                if (fake().dialogEnded) return *fake().dialogEnded;
-            }
-            return -1;
-        },
-        .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
-            return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
-        },
-        .isDlgButtonChecked = nullptr,
-        .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
-            fake().dialogEnded = result;
-            return logged("EndDialog(" + num(result) + ")", TRUE);
-        },
-        .messageBoxA = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) WINAPI -> int {
-            return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
-                              num(type) + ")",
-                          IDOK);
-        },
-        .getCurrentDirectoryA = [](DWORD size, LPSTR folder) WINAPI -> DWORD {
-            return copied(fake().workingFolder, folder, size);
-        },
-        .getModuleFileNameA = [](HMODULE module, LPSTR path, DWORD size) WINAPI -> DWORD {
-            return module ? 0 : copied(fake().programPath, path, size);
-        },
-        // Time passes only here.
-        .sleep = [](DWORD milliseconds) WINAPI -> void { fake().now += milliseconds; },
-        // The current mode's refresh rate, asked for with a record of the right size.
-        .enumDisplaySettingsA = [](LPCSTR device, DWORD mode, DEVMODEA *settings) WINAPI -> BOOL {
-            logged("EnumDisplaySettingsA");
-            if (device || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof *settings)
-                return FALSE;
-            settings->dmDisplayFrequency = fake().refreshRate;
-            return TRUE;
-        },
-    };
-    return api;
-}
+// The Win32 table: rectangles' arithmetic and the arrow cursor are Windows' own; the thread has no
+// messages and no test reads the dialog's boxes (a null, as for DirectDraw, fails the test when
+// called).
+const Win32Api kFakeWin32Api = {
+    .getModuleHandleA = [](LPCSTR name)
+                            WINAPI -> HMODULE { return name ? nullptr : kFakeInstance; },
+    .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
+        return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
+    },
+    .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
+        return fails("GetProcAddress")
+                   ? nullptr
+                   : reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
+    },
+    // Grows the rectangle as an overlapped window's frame and caption would.
+    .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
+        *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
+        return logged("AdjustWindowRect(style " + hex(style) + ", menu " + num(menu) + ")", TRUE);
+    },
+    .loadCursorA = LoadCursorA,
+    .registerClassA = [](const WNDCLASSA *c) WINAPI -> ATOM {
+        fake().windowProc = c->lpfnWndProc;
+        const bool arrow = c->hCursor == LoadCursorA(nullptr, IDC_ARROW);
+        return logged("RegisterClassA(" + std::string(c->lpszClassName) + ", style " +
+                          num(c->style) + ", cursor " + (arrow ? "arrow" : "other") + ")",
+                      ATOM(1));
+    },
+    .createWindowExA = [](DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                          int width, int height, HWND, HMENU, HINSTANCE instance, LPVOID)
+                           WINAPI -> HWND {
+        logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
+               "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
+               nameOf(instance) + ")");
+        return fails("CreateWindowExA") ? nullptr : kFakeWindow;
+    },
+    .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
+        return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
+    },
+    .showCursor = [](BOOL show) WINAPI -> int { return logged("ShowCursor(" + num(show) + ")"); },
+    .destroyWindow = [](HWND w) WINAPI -> BOOL {
+        return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
+    },
+    .unregisterClassA = [](LPCSTR name, HINSTANCE instance) WINAPI -> BOOL {
+        return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")", TRUE);
+    },
+    // The client area, 800 x 600 at (30, 40) on the screen.
+    .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
+        if (w != kFakeWindow) return FALSE;
+        *p = {p->x + 30, p->y + 40};
+        return TRUE;
+    },
+    .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
+        if (w != kFakeWindow) return FALSE;
+        *r = {0, 0, 800, 600};
+        return TRUE;
+    },
+    .offsetRect = OffsetRect,
+    .setRect = SetRect,
+    .defWindowProcA = [](HWND w, UINT message, WPARAM wParam, LPARAM) WINAPI -> LRESULT {
+        return logged("DefWindowProcA(" + nameOf(w) + "," + hex(message) + "," + hex(wParam) + ")",
+                      LRESULT(0x5EF));
+    },
+    .postQuitMessage = [](int code)
+                           WINAPI -> void { logged("PostQuitMessage(" + num(code) + ")"); },
+    .getForegroundWindow = []() WINAPI -> HWND { return fake().foreground; },
+    .peekMessageA = [](LPMSG, HWND, UINT, UINT, UINT) WINAPI -> BOOL { return FALSE; },
+    .translateMessage = nullptr,
+    .dispatchMessageA = nullptr,
+    .getAsyncKeyState = [](int key) WINAPI -> SHORT {
+        std::deque<SHORT> &states = fake().escapeStates;
+        if (key != VK_ESCAPE || states.empty()) return 0;
+        const SHORT state = states.front();
+        states.pop_front();
+        return state;
+    },
+    .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
+    .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+        return logged("timeBeginPeriod(" + num(milliseconds) + ")",
+                      fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
+    },
+    .timeEndPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+        return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
+    },
+    // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never
+    // does.
+    .dialogBoxParamA = [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                          LPARAM parameter) WINAPI -> INT_PTR {
+        logged("DialogBoxParamA(" + nameOf(instance) + "," +
+               num(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," + num(parameter) +
+               ")");
+        const HWND dialog = reinterpret_cast<HWND>(0xD1A);
+        for (const auto &[message, wParam] : fake().dialog) {
+            logged("procedure(" + hex(message) + "," + hex(wParam) +
+                   ") = " + num(procedure(dialog, message, wParam, 0)));
+            if (fake().dialogEnded) return *fake().dialogEnded;
+        }
+        return -1;
+    },
+    .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
+        return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
+    },
+    .isDlgButtonChecked = nullptr,
+    .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
+        fake().dialogEnded = result;
+        return logged("EndDialog(" + num(result) + ")", TRUE);
+    },
+    .messageBoxA = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) WINAPI -> int {
+        return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
+                          num(type) + ")",
+                      IDOK);
+    },
+    .getCurrentDirectoryA = [](DWORD size, LPSTR folder) WINAPI -> DWORD {
+        return copied(fake().workingFolder, folder, size);
+    },
+    .getModuleFileNameA = [](HMODULE module, LPSTR path, DWORD size) WINAPI -> DWORD {
+        return module ? 0 : copied(fake().programPath, path, size);
+    },
+    // Time passes only here.
+    .sleep = [](DWORD milliseconds) WINAPI -> void { fake().now += milliseconds; },
+    // The current mode's refresh rate, asked for with a record of the right size.
+    .enumDisplaySettingsA = [](LPCSTR device, DWORD mode, DEVMODEA *settings) WINAPI -> BOOL {
+        logged("EnumDisplaySettingsA");
+        if (device || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof *settings)
+            return FALSE;
+        settings->dmDisplayFrequency = fake().refreshRate;
+        return TRUE;
+    },
+};
 
 // ---------------------------------------------------------------- the log and the script
 

@@ -20,7 +20,7 @@
 inline const HINSTANCE kFakeInstance = reinterpret_cast<HINSTANCE>(0x400000);
 inline const HWND kFakeWindow = reinterpret_cast<HWND>(0x1234);
 
-// A surface's memory: pitch x height bytes, 0xEE until written.
+// A surface's memory: pitch x height bytes.
 struct FakeSurfaceMemory {
     std::string name;
     LONG pitch = 0;
@@ -60,4 +60,4 @@ std::string windowsPath(const std::string &path);
 // The fakes record into this one; each test makes its own. Null between tests.
 inline FakeWindows *fakeWindows = nullptr;
 // The Win32 table over the fakes.
-const Win32Api &fakeWin32Api();
+extern const Win32Api kFakeWin32Api;

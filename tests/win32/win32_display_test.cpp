@@ -29,7 +29,7 @@ struct Display : testing::Test {
     const std::vector<Pixel> frame = testFrame();
     void SetUp() override {
         fakeWindows = &fake;
-        win32PlatformInit(platform, fakeWin32Api(), kFakeInstance);
+        win32PlatformInit(platform, kFakeWin32Api, kFakeInstance);
         platform.presenter.device = win32PresenterDevice(platform);
     }
     void TearDown() override {

@@ -25,7 +25,7 @@ struct Platform : testing::Test {
         fakeWindows = nullptr;
     }
     void init() {
-        win32PlatformInit(platform, fakeWin32Api(), kFakeInstance);
+        win32PlatformInit(platform, kFakeWin32Api, kFakeInstance);
         show = win32ShowPlatform(platform);
     }
     bool escape() { return show.system.escapePressed(show.system.user); }
