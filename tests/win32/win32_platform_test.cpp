@@ -1,12 +1,16 @@
-// The Windows platform's services against recording fakes: the Escape poll, the start dialog run
-// by DialogBoxParamA with the show's procedure, the timer period from init to quit, the music's
-// two folders and the message boxes.
+// The Windows platform against recording fakes of Win32 and DirectDraw. The presenter over the
+// DirectDraw display: the objects open makes in both modes, the mode fallback, pitches and
+// converters, failures and close, activation and lost surfaces, the window procedure and the
+// waits. The platform's services: the Escape poll, the start dialog run by DialogBoxParamA with
+// the show's procedure, the timer period from init to quit, the music's two folders and the
+// message boxes.
 #include "platform/win32/win32_platform.h"
 #include "show/show_main.h"
 #include "tests/win32/fake_windows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,11 +18,22 @@
 
 namespace {
 
-// A platform over the test's fake.
+constexpr int W = 640, H = 480;
+
+// A frame of varied pixels.
+std::vector<Pixel> testFrame() {
+    std::vector<Pixel> frame(W * H);
+    for (int i = 0; i < W * H; ++i) frame[i] = 0x00102030u + 0x00010101u * (i % 101);
+    return frame;
+}
+
+// A platform over the test's scripted fake, its procedures serving it: a test scripts the fake
+// before init, and replaces it before each open.
 struct Platform : testing::Test {
     FakeWindows fake;
     Win32Platform platform;
     ShowPlatform show;
+    const std::vector<Pixel> frame = testFrame();
     void SetUp() override { fakeWindows = &fake; }
     void TearDown() override {
         win32PlatformQuit(platform);
@@ -28,10 +43,202 @@ struct Platform : testing::Test {
         win32PlatformInit(platform, kFakeWin32Api, kFakeInstance);
         show = win32ShowPlatform(platform);
     }
-    bool escape() { return show.system.escapePressed(show.system.user); }
+    // Opens a fresh presenter over the display as now scripted.
+    int open(bool fullscreen) {
+        platform.display = {};
+        platform.presenter = {};
+        platform.presenter.device = win32PresenterDevice(platform);
+        return presenterOpen(platform.presenter, "", W, H, fullscreen);
+    }
+    void present() { presenterPresent(platform.presenter, frame.data()); }
 };
+// The presenter's tests, over the same platform.
+using Display = Platform;
+
+// A windowed frame's blit onto the client area in screen coordinates, from the frame's rectangle.
+const std::string kBlit =
+    "primary.Blt(30,40,830,640 from offscreen 0,0,640,480, flags 0x1000000, null)";
 
 }  // namespace
+
+// ---------------------------------------------------------------- open
+
+// Both modes register the class with the arrow cursor and raise the window. Full screen is a
+// popup of the frame's size taking the display exclusively, the cursor hidden, with a flip chain
+// (in system memory when there is no video memory); a window is sized for its client area and
+// gets an offscreen surface and a clipper bound to it and to the primary.
+TEST_F(Display, OpenMakesEachModesObjects) {
+    init();
+    const std::string chain = "CreateSurface(flags 0x21, caps 0x4218, back buffers 1, 0 x 0)";
+    const std::vector<std::string> fullscreen = {
+        "CreateWindowExA(glaxen,'',0x90000000,0,0,640,480,instance)",
+        "SetCooperativeLevel(window,17)", "ShowCursor(0)", chain};
+    const std::vector<std::string> systemMemory = {
+        chain, "CreateSurface(flags 0x21, caps 0x218, back buffers 1, 0 x 0)"};
+    const std::vector<std::string> windowed = {
+        "AdjustWindowRect(style 0xcf0000, menu 0)",
+        "CreateWindowExA(glaxen,'',0x10cf0000,0,0,656,519,instance)",
+        "SetCooperativeLevel(window,8)",
+        "CreateSurface(flags 0x1, caps 0x200, back buffers 0, 0 x 0)",
+        "CreateSurface(flags 0x7, caps 0x40, back buffers 0, 640 x 480)",
+        "clipper.SetHWnd(0,window)",
+        "primary.SetClipper(clipper)"};
+    const struct {
+        const char *name;
+        bool fullscreen, videoMemory;
+        const std::vector<std::string> &want;
+    } cases[] = {{"full screen", true, true, fullscreen},
+                 {"full screen, no video memory", true, false, systemMemory},
+                 {"windowed", false, true, windowed}};
+    for (const auto &c : cases) {
+        fake = {.videoMemory = c.videoMemory};
+        ASSERT_EQ(open(c.fullscreen), 1) << c.name;
+        std::vector<std::string> want = c.want;
+        want.insert(want.end(), {"RegisterClassA(glaxen, style 3, cursor arrow)",
+                                 "SetForegroundWindow(window)"});
+        for (const std::string &call : want)
+            EXPECT_EQ(fake.count(call), 1) << c.name << ": " << call;
+    }
+}
+
+// The first depth of 32, 24 and 16 that the display takes is the mode, and the format's bit
+// count picks the converter. Each row of a present lands at the lock's pitch.
+TEST_F(Display, ModesPitchesAndConverters) {
+    init();
+    const struct {
+        std::vector<DWORD> modes;  // the depths the display takes, a tail of 32, 24, 16
+        LONG pitch;
+        PixelConverter want;
+    } cases[] = {
+        {{32, 24, 16}, 4096, copyPixels32},
+        {{24, 16}, 1920, convertPixels24},
+        {{16}, 1536, convertPixels16},
+    };
+    for (const auto &c : cases) {
+        const DWORD bits = c.modes.front();
+        fake = {.modes = c.modes, .formatBits = bits, .pitch = c.pitch};
+        ASSERT_EQ(open(true), 1) << bits;
+        EXPECT_EQ(platform.presenter.modeBits, int(bits));
+        ASSERT_EQ(platform.presenter.converter, c.want) << bits;
+        present();
+        std::vector<uint8_t> row(W * bits / 8);
+        for (int y = 0; y < H; y += 67) {
+            c.want(row.data(), &frame[size_t(y) * W], W);
+            const uint8_t *at = &fake.back->memory[size_t(y) * c.pitch];
+            ASSERT_TRUE(std::equal(row.begin(), row.end(), at)) << bits << " bits, row " << y;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- failures and close
+
+// Each failing step makes open return 0 there, and so does a palette display; close releases
+// what exists, destroys a window that exists, unregisters the class and shows the cursor. After
+// a show it releases everything.
+TEST_F(Display, OpenFailuresAndClose) {
+    init();
+    const std::vector<std::string> dd = {"DirectDraw.Release"},
+                                   ddWin = {"DirectDraw.Release", "DestroyWindow(window)"},
+                                   all = {"primary.Release", "DirectDraw.Release",
+                                          "DestroyWindow(window)"};
+    const struct {
+        const char *name, *failing;
+        bool fullscreen;
+        int wantOpen;
+        std::vector<std::string> wantReleased;
+        DWORD formatFlags = DDPF_RGB;
+    } cases[] = {
+        {"no ddraw.dll", "LoadLibraryA", true, 0, {}},
+        {"no DirectDrawCreate", "GetProcAddress", true, 0, {}},
+        {"DirectDrawCreate fails", "DirectDrawCreate", true, 0, {}},
+        {"no window", "CreateWindowExA", true, 0, dd},
+        {"no exclusive level", "SetCooperativeLevel", true, 0, ddWin},
+        {"no primary", "CreateSurface", true, 0, ddWin},
+        {"no back buffer", "GetAttachedSurface", true, 0, all},
+        {"palette display", "", true, 0, all, DDPF_PALETTEINDEXED8},
+        {"shown full screen", "", true, 1, all},
+        {"shown, every lock failing", "Lock", true, 1, all},
+        {"shown in a window", "", false, 1, all},
+    };
+    for (const auto &c : cases) {
+        fake = {.formatFlags = c.formatFlags, .failing = {c.failing}};
+        EXPECT_EQ(open(c.fullscreen), c.wantOpen) << c.name;
+        present();
+        fake.calls.clear();
+        presenterClose(platform.presenter);
+        std::vector<std::string> want = c.wantReleased;
+        want.insert(want.end(), {"UnregisterClassA(glaxen,instance)", "ShowCursor(1)"});
+        EXPECT_EQ(fake.calls, want) << c.name;
+    }
+}
+
+// ---------------------------------------------------------------- present and the window
+
+// Full screen and deactivated, a present does not flip; reactivated, it restores the lost
+// primary and flips the frame.
+TEST_F(Display, ActivationDecidesFullScreenPresenting) {
+    init();
+    ASSERT_EQ(open(true), 1);
+    fake.windowProc(kFakeWindow, WM_ACTIVATEAPP, 0, 0);
+    fake.primary->lost = true;
+    fake.calls.clear();
+    present();
+    EXPECT_EQ(fake.count("primary.Flip"), 0) << "an inactive full-screen present flipped";
+    fake.windowProc(kFakeWindow, WM_ACTIVATEAPP, 1, 0);
+    present();
+    EXPECT_FALSE(fake.primary->lost);
+    EXPECT_EQ(fake.count("primary.Flip(null,1)"), 1);
+}
+
+// A windowed present blits the offscreen surface; the window procedure's table, where a
+// windowed paint shows the frame again.
+TEST_F(Display, WindowedPresentAndTheWindowProcedure) {
+    init();
+    ASSERT_EQ(open(false), 1);
+    present();
+    EXPECT_EQ(fake.calls.back(), kBlit);
+    const struct {
+        const char *name;
+        UINT message;
+        WPARAM wParam;
+        LRESULT want;
+        std::vector<std::string> wantCalls;
+    } cases[] = {
+        {"screen saver", WM_SYSCOMMAND, SC_SCREENSAVE, 0, {}},
+        {"monitor power", WM_SYSCOMMAND, SC_MONITORPOWER, 0, {}},
+        {"minimize", WM_SYSCOMMAND, SC_MINIMIZE, 0x5EF, {"DefWindowProcA(window,0x112,0xf020)"}},
+        {"close", WM_CLOSE, 0, 0, {"PostQuitMessage(0)"}},
+        {"deactivation", WM_ACTIVATEAPP, 0, 0x5EF, {"DefWindowProcA(window,0x1c,0x0)"}},
+        {"paint, windowed", WM_PAINT, 0, 0x5EF, {kBlit, "DefWindowProcA(window,0xf,0x0)"}},
+    };
+    for (const auto &c : cases) {
+        fake.calls.clear();
+        EXPECT_EQ(fake.windowProc(kFakeWindow, c.message, c.wParam, 0), c.want) << c.name;
+        EXPECT_EQ(fake.calls, c.wantCalls) << c.name;
+    }
+}
+
+// While nothing is shown, presents keep the pace of the display's refresh rate (60 Hz for the
+// hardware's default or none): the time a frame took is taken off its wait, and the rate is
+// asked for once.
+TEST_F(Display, WaitsKeepTheDisplaysPace) {
+    init();
+    const struct {
+        DWORD refreshRate, wantFrame;  // one display frame in milliseconds
+    } cases[] = {{60, 17}, {75, 13}, {1, 17}, {0, 17}};
+    for (const auto &c : cases) {
+        fake = {.refreshRate = c.refreshRate};
+        platform.display = {};
+        present();
+        EXPECT_EQ(fake.now, c.wantFrame) << c.refreshRate << " Hz";
+        fake.now += 5;  // the next frame takes 5 ms
+        present();
+        EXPECT_EQ(fake.now, 2 * c.wantFrame) << c.refreshRate << " Hz";
+        EXPECT_EQ(fake.count("EnumDisplaySettingsA"), 1) << c.refreshRate << " Hz";
+    }
+}
+
+// ---------------------------------------------------------------- the platform's services
 
 // An Escape pressed before the start is spent by the platform's start. Later presses, down now
 // or since the last poll, count while the show's window has been in front since the poll before;
@@ -69,7 +276,7 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
     for (const auto &poll : polls) {
         platform.display.window = poll.window;
         fake.foreground = poll.foreground;
-        EXPECT_EQ(escape(), poll.want) << poll.name;
+        EXPECT_EQ(show.system.escapePressed(show.system.user), poll.want) << poll.name;
     }
     EXPECT_TRUE(fake.escapeStates.empty()) << "a poll did not read the key";
 }
