@@ -27,14 +27,17 @@ std::vector<Pixel> testFrame() {
     return frame;
 }
 
-// A platform over the test's scripted fake, its procedures serving it: a test scripts the fake
-// before init, and replaces it before each open.
+// A platform started over the test's scripted fake, its procedures serving it; a test replaces
+// the fake before each open.
 struct Platform : testing::Test {
     FakeWindows fake;
     Win32Platform platform;
     ShowPlatform show;
     const std::vector<Pixel> frame = testFrame();
-    void SetUp() override { fakeWindows = &fake; }
+    void SetUp() override {
+        fakeWindows = &fake;
+        init();
+    }
     void TearDown() override {
         win32PlatformQuit(platform);
         fakeWindows = nullptr;
@@ -68,7 +71,6 @@ const std::string kBlit =
 // (in system memory when there is no video memory); a window is sized for its client area and
 // gets an offscreen surface and a clipper bound to it and to the primary.
 TEST_F(Display, OpenMakesEachModesObjects) {
-    init();
     const std::string chain = "CreateSurface(flags 0x21, caps 0x4218, back buffers 1, 0 x 0)";
     const std::vector<std::string> fullscreen = {
         "CreateWindowExA(glaxen,'',0x90000000,0,0,640,480,instance)",
@@ -104,7 +106,6 @@ TEST_F(Display, OpenMakesEachModesObjects) {
 // The first depth of 32, 24 and 16 that the display takes is the mode, and the format's bit
 // count picks the converter. Each row of a present lands at the lock's pitch.
 TEST_F(Display, ModesPitchesAndConverters) {
-    init();
     const struct {
         std::vector<DWORD> modes;  // the depths the display takes, a tail of 32, 24, 16
         LONG pitch;
@@ -136,7 +137,6 @@ TEST_F(Display, ModesPitchesAndConverters) {
 // what exists, destroys a window that exists, unregisters the class and shows the cursor. After
 // a show it releases everything.
 TEST_F(Display, OpenFailuresAndClose) {
-    init();
     const std::vector<std::string> dd = {"DirectDraw.Release"},
                                    ddWin = {"DirectDraw.Release", "DestroyWindow(window)"},
                                    all = {"primary.Release", "DirectDraw.Release",
@@ -177,7 +177,6 @@ TEST_F(Display, OpenFailuresAndClose) {
 // Full screen and deactivated, a present does not flip; reactivated, it restores the lost
 // primary and flips the frame.
 TEST_F(Display, ActivationDecidesFullScreenPresenting) {
-    init();
     ASSERT_EQ(open(true), 1);
     fake.windowProc(kFakeWindow, WM_ACTIVATEAPP, 0, 0);
     fake.primary->lost = true;
@@ -193,7 +192,6 @@ TEST_F(Display, ActivationDecidesFullScreenPresenting) {
 // A windowed present blits the offscreen surface; the window procedure's table, where a
 // windowed paint shows the frame again.
 TEST_F(Display, WindowedPresentAndTheWindowProcedure) {
-    init();
     ASSERT_EQ(open(false), 1);
     present();
     EXPECT_EQ(fake.calls.back(), kBlit);
@@ -222,7 +220,6 @@ TEST_F(Display, WindowedPresentAndTheWindowProcedure) {
 // hardware's default or none): the time a frame took is taken off its wait, and the rate is
 // asked for once.
 TEST_F(Display, WaitsKeepTheDisplaysPace) {
-    init();
     const struct {
         DWORD refreshRate, wantFrame;  // one display frame in milliseconds
     } cases[] = {{60, 17}, {75, 13}, {1, 17}, {0, 17}};
@@ -269,6 +266,7 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
         {"no window: nothing to be in front of", 0, nullptr, other, false},
         {"no window, down", SHORT(0x8000), nullptr, other, true},
     };
+    win32PlatformQuit(platform);  // started again, with Escape pressed before the start
     fake.escapeStates = {1};
     for (const auto &poll : polls) fake.escapeStates.push_back(poll.state);
     init();
@@ -286,7 +284,6 @@ TEST_F(Platform, EscapeCountsOnlyForTheShowInFront) {
 // dialog's, -1 when none could be made.
 TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
     fake.dialog = {{WM_INITDIALOG, 0}, {WM_PAINT, 0}, {WM_COMMAND, MAKEWPARAM(1, BN_CLICKED)}};
-    init();
     ShowSettings settings;
     EXPECT_EQ(show.system.startDialog(show.system.user, &settings), 1);
     EXPECT_EQ(fake.calls,
@@ -300,7 +297,6 @@ TEST_F(Platform, StartDialogRunsTheShowsProcedure) {
 
 // The 1 ms timer period is asked for first, by init, and ended last, once, by quit.
 TEST_F(Platform, TimerPeriodFromInitToQuit) {
-    init();
     win32PlatformQuit(platform);
     win32PlatformQuit(platform);
     EXPECT_EQ(fake.calls, (std::vector<std::string>{"timeBeginPeriod(1)", "timeEndPeriod(1)"}));
@@ -308,7 +304,8 @@ TEST_F(Platform, TimerPeriodFromInitToQuit) {
 
 // A period Windows refused is not ended.
 TEST_F(Platform, RefusedTimerPeriodIsNotEnded) {
-    fake.failing = {"timeBeginPeriod"};
+    win32PlatformQuit(platform);  // started again where Windows refuses the period
+    fake = {.failing = {"timeBeginPeriod"}};
     init();
     win32PlatformQuit(platform);
     EXPECT_EQ(fake.count("timeEndPeriod"), 0);
@@ -344,7 +341,6 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
          "The music " + music + " is not in the folder of glaxen.exe, " + at + "empty" + advice},
     };
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-    init();
     ASSERT_TRUE(show.audio.init(show.audio.user, 1, kMusicRate, 0)) << "no dummy device";
     for (const auto &c : cases) {
         fake.workingFolder = at + c.working;
@@ -363,7 +359,6 @@ TEST_F(Platform, MusicFromTheWorkingFolderOrBesideTheProgram) {
 
 // The show's message box: MessageBoxA with no owner and an OK button only.
 TEST_F(Platform, TheShowsMessageBox) {
-    init();
     show.system.messageBox(show.system.user, "The text", "The caption");
     EXPECT_EQ(fake.calls.back(), "MessageBoxA(null,'The text','The caption',0)");
 }
