@@ -67,9 +67,11 @@ const std::string kBlit =
 // ---------------------------------------------------------------- open
 
 // Both modes register the class with the arrow cursor and raise the window. Full screen is a
-// popup of the frame's size taking the display exclusively, the cursor hidden, with a flip chain
-// (in system memory when there is no video memory); a window is sized for its client area and
-// gets an offscreen surface and a clipper bound to it and to the primary.
+// popup of the frame's size taking the display exclusively in the first depth of 32, 24 and 16
+// it takes, the cursor hidden, with a flip chain (in system memory when there is no video
+// memory); a window is sized for its client area and gets an offscreen surface and a clipper
+// bound to it and to the primary. The format's bit count picks the converter, and a present
+// writes each row of the frame at the lock's pitch.
 TEST_F(Display, OpenMakesEachModesObjects) {
     const std::string chain = "CreateSurface(flags 0x21, caps 0x4218, back buffers 1, 0 x 0)";
     const std::vector<std::string> fullscreen = {
@@ -88,45 +90,36 @@ TEST_F(Display, OpenMakesEachModesObjects) {
     const struct {
         const char *name;
         bool fullscreen, videoMemory;
-        const std::vector<std::string> &want;
-    } cases[] = {{"full screen", true, true, fullscreen},
-                 {"full screen, no video memory", true, false, systemMemory},
-                 {"windowed", false, true, windowed}};
+        std::vector<DWORD> modes;  // the depths the display takes, a tail of 32, 24, 16
+        LONG pitch;
+        PixelConverter want;
+        const std::vector<std::string> &wantCalls;
+    } cases[] = {
+        {"full screen, rows apart", true, true, {32, 24, 16}, 4096, copyPixels32, fullscreen},
+        {"no video memory", true, false, {32, 24, 16}, 2560, copyPixels32, systemMemory},
+        {"32 refused, rows back to back", true, true, {24, 16}, 1920, convertPixels24, fullscreen},
+        {"only 16", true, true, {16}, 1536, convertPixels16, fullscreen},
+        {"windowed", false, true, {32, 24, 16}, 3072, copyPixels32, windowed},
+    };
     for (const auto &c : cases) {
-        fake = {.videoMemory = c.videoMemory};
+        const DWORD bits = c.modes.front();
+        fake = {
+            .modes = c.modes, .formatBits = bits, .pitch = c.pitch, .videoMemory = c.videoMemory};
         ASSERT_EQ(open(c.fullscreen), 1) << c.name;
-        std::vector<std::string> want = c.want;
+        std::vector<std::string> want = c.wantCalls;
         want.insert(want.end(), {"RegisterClassA(glaxen, style 3, cursor arrow)",
                                  "SetForegroundWindow(window)"});
         for (const std::string &call : want)
             EXPECT_EQ(fake.count(call), 1) << c.name << ": " << call;
-    }
-}
-
-// The first depth of 32, 24 and 16 that the display takes is the mode, and the format's bit
-// count picks the converter. Each row of a present lands at the lock's pitch.
-TEST_F(Display, ModesPitchesAndConverters) {
-    const struct {
-        std::vector<DWORD> modes;  // the depths the display takes, a tail of 32, 24, 16
-        LONG pitch;
-        PixelConverter want;
-    } cases[] = {
-        {{32, 24, 16}, 4096, copyPixels32},
-        {{24, 16}, 1920, convertPixels24},
-        {{16}, 1536, convertPixels16},
-    };
-    for (const auto &c : cases) {
-        const DWORD bits = c.modes.front();
-        fake = {.modes = c.modes, .formatBits = bits, .pitch = c.pitch};
-        ASSERT_EQ(open(true), 1) << bits;
-        EXPECT_EQ(platform.presenter.modeBits, int(bits));
-        ASSERT_EQ(platform.presenter.converter, c.want) << bits;
+        EXPECT_EQ(platform.presenter.modeBits, c.fullscreen ? int(bits) : 0) << c.name;
+        ASSERT_EQ(platform.presenter.converter, c.want) << c.name;
         present();
+        const FakeSurfaceMemory &target = c.fullscreen ? *fake.back : *fake.offscreen;
         std::vector<uint8_t> row(W * bits / 8);
         for (int y = 0; y < H; y += 67) {
             c.want(row.data(), &frame[size_t(y) * W], W);
-            const uint8_t *at = &fake.back->memory[size_t(y) * c.pitch];
-            ASSERT_TRUE(std::equal(row.begin(), row.end(), at)) << bits << " bits, row " << y;
+            const uint8_t *at = &target.memory[size_t(y) * c.pitch];
+            ASSERT_TRUE(std::equal(row.begin(), row.end(), at)) << c.name << ", row " << y;
         }
     }
 }
