@@ -113,8 +113,7 @@ TEST(Resources, Manifest) {
     ASSERT_NE(context, INVALID_HANDLE_VALUE) << "Windows takes no manifest from " << path;
     const auto setting = [context](const wchar_t *space, const wchar_t *name) {
         wchar_t value[64] = L"";
-        SIZE_T written = 0;
-        QueryActCtxSettingsW(0, context, space, name, value, std::size(value), &written);
+        QueryActCtxSettingsW(0, context, space, name, value, std::size(value), nullptr);
         return std::wstring(value);
     };
     EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
@@ -162,9 +161,8 @@ TEST(Resources, Version) {
         char *value = nullptr;
         UINT length = 0;
         const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
-        return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void **>(&value), &length)
-                   ? std::string(value)
-                   : std::string("(none)");
+        VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void **>(&value), &length);
+        return std::string(value ? value : "(none)");
     };
     EXPECT_EQ(text("ProductName"), "glaxen");
     EXPECT_EQ(text("ProductVersion"), GLAXEN_VERSION);
