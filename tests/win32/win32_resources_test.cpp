@@ -17,6 +17,8 @@
 namespace {
 
 const WORD kPortuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE);
+// The program, as Windows names it under Wine.
+const std::string kProgram = windowsPath(GLAXEN_EXE);
 
 // A little-endian reader over a resource's bytes.
 struct Reader {
@@ -42,14 +44,15 @@ struct Reader {
     void alignToDword() { at = start + (at - start + 3) / 4 * 4; }
 };
 
-// The program's resource in Portuguese (Portugal), or null; the program is loaded as data once.
-const uint8_t *resource(LPCSTR type, int id, DWORD *size = nullptr) {
+// The program's resource in Portuguese (Portugal), read from its start (null when there is none);
+// the program is loaded as data once.
+Reader resource(LPCSTR type, int id, DWORD *size = nullptr) {
     static const HMODULE program =
-        LoadLibraryExA(windowsPath(GLAXEN_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        LoadLibraryExA(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const HRSRC found = FindResourceExA(program, type, MAKEINTRESOURCEA(id), kPortuguese);
-    if (program == nullptr || found == nullptr) return nullptr;
+    if (program == nullptr || found == nullptr) return {nullptr};
     if (size) *size = SizeofResource(program, found);
-    return static_cast<const uint8_t *>(LockResource(LoadResource(program, found)));
+    return {static_cast<const uint8_t *>(LockResource(LoadResource(program, found)))};
 }
 
 }  // namespace
@@ -57,10 +60,9 @@ const uint8_t *resource(LPCSTR type, int id, DWORD *size = nullptr) {
 // The dialog's size and its controls' ids, places, sizes and texts are kStartDialogTemplate's,
 // which the show paints from; style, font, language and the button class only the .rc gives.
 TEST(Resources, StartDialogTemplate) {
-    const uint8_t *bytes = resource(RT_DIALOG, 101);
-    ASSERT_NE(bytes, nullptr) << "no dialog 101 in Portuguese (Portugal) in " << GLAXEN_EXE;
+    Reader r = resource(RT_DIALOG, 101);
+    ASSERT_NE(r.start, nullptr) << "no dialog 101 in Portuguese (Portugal) in " << kProgram;
     const DialogTemplate &t = kStartDialogTemplate;
-    Reader r{bytes};
     // Version 1 of an extended template; help id, extended style and style, a word pair each; the
     // controls; place and size; no menu, class or caption; font size 7, weight 0, not italic, the
     // default character set.
@@ -84,33 +86,31 @@ TEST(Resources, StartDialogTemplate) {
 
 // One 32 x 32 image of 16 colours, 4 bits a pixel, of the size the group gives it.
 TEST(Resources, IconGroup) {
-    const uint8_t *bytes = resource(RT_GROUP_ICON, 102);
-    ASSERT_NE(bytes, nullptr) << "no icon group 102 in " << GLAXEN_EXE;
-    Reader r{bytes};
+    Reader r = resource(RT_GROUP_ICON, 102);
+    ASSERT_NE(r.start, nullptr) << "no icon group 102 in " << kProgram;
     ASSERT_EQ(r.many<uint16_t>(3), (std::vector<int>{0, 1, 1})) << "an icon of one image";
     EXPECT_EQ(r.many<uint8_t>(4), (std::vector<int>{32, 32, 16, 0})) << "32 x 32, 16 colours";
     EXPECT_EQ(r.many<uint16_t>(2), (std::vector<int>{1, 4})) << "one plane, 4 bits a pixel";
     const DWORD imageBytes = r.next<uint32_t>();
     const int id = r.next<uint16_t>();
     DWORD size = 0;
-    const uint8_t *image = resource(RT_ICON, id, &size);
-    ASSERT_NE(image, nullptr) << "no icon image " << id;
+    Reader image = resource(RT_ICON, id, &size);
+    ASSERT_NE(image.start, nullptr) << "no icon image " << id;
     EXPECT_EQ(size, imageBytes);
-    EXPECT_EQ(Reader{image}.next<uint32_t>(), 40u) << "bitmap header size";
+    EXPECT_EQ(image.next<uint32_t>(), 40u) << "bitmap header size";
 }
 
 // The manifest as Windows takes it, in an activation context made from the program's resource 1:
 // per-monitor DPI awareness (v2, then v1, and "true/pm" for the Windows before them), the user's
 // own rights, and every Windows from 7 to 11.
 TEST(Resources, Manifest) {
-    const std::string path = windowsPath(GLAXEN_EXE);
     ACTCTXA request = {};
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = path.c_str();
+    request.lpSource = kProgram.c_str();
     request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
     const HANDLE context = CreateActCtxA(&request);
-    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "Windows takes no manifest from " << path;
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "Windows takes no manifest from " << kProgram;
     const auto setting = [context](const wchar_t *space, const wchar_t *name) {
         wchar_t value[64] = L"";
         QueryActCtxSettingsW(0, context, space, name, value, std::size(value), nullptr);
@@ -153,13 +153,12 @@ TEST(Resources, Manifest) {
 // The version Explorer shows: the product, the project's version in text and in numbers, a
 // description and the program's own file name.
 TEST(Resources, Version) {
-    const std::string path = windowsPath(GLAXEN_EXE);
-    std::vector<uint8_t> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
-    ASSERT_FALSE(info.empty()) << "no version resource in " << path;
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, DWORD(info.size()), info.data()));
-    const auto text = [&info](const char *name) {
+    std::vector<uint8_t> info(GetFileVersionInfoSizeA(kProgram.c_str(), nullptr));
+    ASSERT_FALSE(info.empty()) << "no version resource in " << kProgram;
+    ASSERT_TRUE(GetFileVersionInfoA(kProgram.c_str(), 0, DWORD(info.size()), info.data()));
+    UINT length = 0;
+    const auto text = [&](const char *name) {
         char *value = nullptr;
-        UINT length = 0;
         const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
         VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void **>(&value), &length);
         return std::string(value ? value : "(none)");
@@ -168,9 +167,8 @@ TEST(Resources, Version) {
     EXPECT_EQ(text("ProductVersion"), GLAXEN_VERSION);
     EXPECT_EQ(text("FileVersion"), GLAXEN_VERSION);
     EXPECT_NE(text("FileDescription").find("glaxen"), std::string::npos);
-    EXPECT_EQ(text("OriginalFilename"), path.substr(path.rfind('\\') + 1));
+    EXPECT_EQ(text("OriginalFilename"), kProgram.substr(kProgram.rfind('\\') + 1));
     VS_FIXEDFILEINFO *fixed = nullptr;
-    UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, "%lu.%lu.%lu", fixed->dwProductVersionMS >> 16,
