@@ -126,32 +126,31 @@ TEST_F(Display, OpenMakesEachModesObjects) {
 
 // ---------------------------------------------------------------- failures and close
 
-// Each failing step makes open return 0 there, and so does a palette display; close releases
-// what exists, destroys a window that exists, unregisters the class and shows the cursor. After
-// a show it releases everything.
+// Each failing step makes open return 0 there, and so does a palette display; a close after it
+// releases only what exists (the presenter's own test has which). After a show, in either mode,
+// close releases the primary, DirectDraw and the window, unregisters the class and shows the
+// cursor.
 TEST_F(Display, OpenFailuresAndClose) {
-    const std::vector<std::string> dd = {"DirectDraw.Release"},
-                                   ddWin = {"DirectDraw.Release", "DestroyWindow(window)"},
-                                   all = {"primary.Release", "DirectDraw.Release",
-                                          "DestroyWindow(window)"};
+    const std::vector<std::string> closed = {"primary.Release", "DirectDraw.Release",
+                                             "DestroyWindow(window)",
+                                             "UnregisterClassA(glaxen,instance)", "ShowCursor(1)"};
     const struct {
         const char *name, *failing;
         bool fullscreen;
         int wantOpen;
-        std::vector<std::string> wantReleased;
         DWORD formatFlags = DDPF_RGB;
     } cases[] = {
-        {"no ddraw.dll", "LoadLibraryA", true, 0, {}},
-        {"no DirectDrawCreate", "GetProcAddress", true, 0, {}},
-        {"DirectDrawCreate fails", "DirectDrawCreate", true, 0, {}},
-        {"no window", "CreateWindowExA", true, 0, dd},
-        {"no exclusive level", "SetCooperativeLevel", true, 0, ddWin},
-        {"no primary", "CreateSurface", true, 0, ddWin},
-        {"no back buffer", "GetAttachedSurface", true, 0, all},
-        {"palette display", "", true, 0, all, DDPF_PALETTEINDEXED8},
-        {"shown full screen", "", true, 1, all},
-        {"shown, every lock failing", "Lock", true, 1, all},
-        {"shown in a window", "", false, 1, all},
+        {"no ddraw.dll", "LoadLibraryA", true, 0},
+        {"no DirectDrawCreate", "GetProcAddress", true, 0},
+        {"DirectDrawCreate fails", "DirectDrawCreate", true, 0},
+        {"no window", "CreateWindowExA", true, 0},
+        {"no exclusive level", "SetCooperativeLevel", true, 0},
+        {"no primary", "CreateSurface", true, 0},
+        {"no back buffer", "GetAttachedSurface", true, 0},
+        {"palette display", "", true, 0, DDPF_PALETTEINDEXED8},
+        {"shown full screen", "", true, 1},
+        {"shown, every lock failing", "Lock", true, 1},
+        {"shown in a window", "", false, 1},
     };
     for (const auto &c : cases) {
         fake = {.formatFlags = c.formatFlags, .failing = {c.failing}};
@@ -159,9 +158,9 @@ TEST_F(Display, OpenFailuresAndClose) {
         present();
         fake.calls.clear();
         presenterClose(platform.presenter);
-        std::vector<std::string> want = c.wantReleased;
-        want.insert(want.end(), {"UnregisterClassA(glaxen,instance)", "ShowCursor(1)"});
-        EXPECT_EQ(fake.calls, want) << c.name;
+        if (c.wantOpen == 1) {
+            EXPECT_EQ(fake.calls, closed) << c.name;
+        }
     }
 }
 
