@@ -18,10 +18,7 @@ namespace {
 // Says when the window gets the keyboard and each Escape; closing it ends the program.
 LRESULT CALLBACK otherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFOCUS) std::puts("focus");
-    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        std::puts("Escape");
-        return 0;
-    }
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) std::puts("Escape");
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
