@@ -329,9 +329,3 @@ int FakeWindows::count(const std::string &prefix) const {
     return int(
         std::ranges::count_if(calls, [&](const std::string &c) { return c.starts_with(prefix); }));
 }
-
-std::string windowsPath(const std::string &path) {
-    std::string windows = "Z:" + path;
-    std::replace(windows.begin(), windows.end(), '/', '\\');
-    return windows;
-}

@@ -54,9 +54,6 @@ struct FakeWindows {
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
-// A path of this machine as a program under Wine names it: on drive Z:, with backslashes.
-std::string windowsPath(const std::string &path);
-
 // The fakes record into this one; each test makes its own. Null between tests.
 inline FakeWindows *fakeWindows = nullptr;
 // The Win32 table over the fakes.
