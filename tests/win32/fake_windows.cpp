@@ -22,10 +22,11 @@ template <typename T = int> T logged(const std::string &line, T answer = 0) {
     fake().calls.push_back(line);
     return answer;
 }
-// Numbers as the log writes them: decimal, or hexadecimal for flags.
+// Numbers as the log writes them, in decimal.
 std::string num(long long value) {
     return std::to_string(value);
 }
+// Flags in hexadecimal.
 std::string hex(unsigned long long value) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%llx", value);
@@ -204,9 +205,8 @@ const Win32Api kFakeWin32Api = {
         return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
     },
     .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
-        return fails("GetProcAddress")
-                   ? nullptr
-                   : reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
+        if (fails("GetProcAddress")) return nullptr;
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
     },
     // Grows the rectangle as an overlapped window's frame and caption would.
     .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
