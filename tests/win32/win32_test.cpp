@@ -268,18 +268,17 @@ TEST_F(Display, TheWindowProcedure) {
 // hardware's default or none): the time a frame took is taken off its wait, and the rate is
 // asked for once.
 TEST_F(Display, WaitsKeepTheDisplaysPace) {
-    const struct {
-        DWORD refreshRate, wantFrame;  // one display frame in milliseconds
-    } cases[] = {{60, 17}, {75, 13}, {1, 17}, {0, 17}};
-    for (const auto &c : cases) {
-        fake = {.refreshRate = c.refreshRate};
+    // Each refresh rate in hertz, and one display frame in milliseconds.
+    const std::pair<DWORD, DWORD> cases[] = {{60, 17}, {75, 13}, {1, 17}, {0, 17}};
+    for (const auto &[refreshRate, wantFrame] : cases) {
+        fake = {.refreshRate = refreshRate};
         platform.display = {};
         present();
-        EXPECT_EQ(fake.now, c.wantFrame) << c.refreshRate << " Hz";
+        EXPECT_EQ(fake.now, wantFrame) << refreshRate << " Hz";
         fake.now += 5;  // the next frame takes 5 ms
         present();
-        EXPECT_EQ(fake.now, 2 * c.wantFrame) << c.refreshRate << " Hz";
-        EXPECT_EQ(fake.count("EnumDisplaySettingsA"), 1) << c.refreshRate << " Hz";
+        EXPECT_EQ(fake.now, 2 * wantFrame) << refreshRate << " Hz";
+        EXPECT_EQ(fake.count("EnumDisplaySettingsA"), 1) << refreshRate << " Hz";
     }
 }
 
@@ -521,10 +520,10 @@ TEST(Resources, Version) {
     EXPECT_EQ(text("OriginalFilename"), kProgram.substr(kProgram.rfind('\\') + 1));
     VS_FIXEDFILEINFO *fixed = nullptr;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
-    char numbers[64];
-    std::snprintf(numbers, sizeof numbers, "%lu.%lu.%lu", fixed->dwProductVersionMS >> 16,
-                  fixed->dwProductVersionMS & 0xFFFF, fixed->dwProductVersionLS >> 16);
-    EXPECT_EQ(numbers, std::string(GLAXEN_VERSION)) << "the version's numbers";
+    const std::string numbers = std::to_string(HIWORD(fixed->dwProductVersionMS)) + "." +
+                                std::to_string(LOWORD(fixed->dwProductVersionMS)) + "." +
+                                std::to_string(HIWORD(fixed->dwProductVersionLS));
+    EXPECT_EQ(numbers, GLAXEN_VERSION) << "the version's numbers";
     EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
     EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
 }
