@@ -185,10 +185,9 @@ HRESULT WINAPI directDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *
 
 // ---------------------------------------------------------------- Win32
 
-// The scripted folder or path, as Windows gives it: its length, or the size asked for when it
-// does not fit.
+// The scripted folder or path, cut to the buffer, and its length: a length the buffer cannot hold
+// says it was cut, as Windows' answer does.
 DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
-    if (text.size() >= size) return size;
     std::snprintf(buffer, size, "%s", text.c_str());
     return DWORD(text.size());
 }

@@ -27,20 +27,18 @@ namespace {
 
 constexpr int W = 640, H = 480;
 
-// A frame of varied pixels.
-std::vector<Pixel> testFrame() {
-    std::vector<Pixel> frame(W * H);
-    for (int i = 0; i < W * H; ++i) frame[i] = 0x00102030u + 0x00010101u * (i % 101);
-    return frame;
-}
-
 // A platform started over the test's scripted fake, its procedures serving it; a test replaces
 // the fake before each open.
 struct Platform : testing::Test {
     FakeWindows fake;
     Win32Platform platform;
     ShowPlatform show;
-    const std::vector<Pixel> frame = testFrame();
+    // A frame of varied pixels.
+    const std::vector<Pixel> frame = [] {
+        std::vector<Pixel> pixels(W * H);
+        for (int i = 0; i < W * H; ++i) pixels[i] = 0x00102030u + 0x00010101u * (i % 101);
+        return pixels;
+    }();
     void SetUp() override {
         fakeWindows = &fake;
         init();
@@ -57,8 +55,7 @@ struct Platform : testing::Test {
     // Opens a fresh presenter over the display as now scripted.
     int open(bool fullscreen) {
         platform.display = {};
-        platform.presenter = {};
-        platform.presenter.device = win32PresenterDevice(platform);
+        platform.presenter = {.device = win32PresenterDevice(platform)};
         return presenterOpen(platform.presenter, "", W, H, fullscreen);
     }
     // Presents the test's frame.
@@ -72,10 +69,9 @@ const std::string kBlit =
     "primary.Blt(30,40,830,640 from offscreen 0,0,640,480, flags 0x1000000, null)";
 
 // A path of this machine as a program under Wine names it: on drive Z:, with backslashes.
-std::string windowsPath(const std::string &path) {
-    std::string windows = "Z:" + path;
-    std::replace(windows.begin(), windows.end(), '/', '\\');
-    return windows;
+std::string windowsPath(std::string path) {
+    std::ranges::replace(path, '/', '\\');
+    return "Z:" + path;
 }
 
 // The language of the dialog and the icon.
