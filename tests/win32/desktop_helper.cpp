@@ -15,19 +15,10 @@
 
 namespace {
 
-// A line of output, at once.
-void say(const char *line) {
-    std::puts(line);
-    std::fflush(stdout);
-}
-
 // Says when the window gets the keyboard and each Escape; closing it ends the program.
 LRESULT CALLBACK otherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETFOCUS) say("focus");
-    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        say("Escape");
-        return 0;
-    }
+    if (message == WM_SETFOCUS) std::puts("focus");
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) std::puts("Escape");
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -37,7 +28,6 @@ int otherWindow() {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = otherProc;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = "other";
     RegisterClassA(&windowClass);
     const HWND window = CreateWindowExA(WS_EX_TOPMOST, "other", "other", WS_POPUP | WS_VISIBLE, 40,
@@ -64,13 +54,13 @@ BOOL CALLBACK printText(HWND window, LPARAM) {
 
 int main(int argc, char **argv) {
     const char *command = argc > 1 ? argv[1] : "";
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line out at once, for the test to wait on
     if (std::strcmp(command, "window") == 0) return otherWindow();
     if (std::strcmp(command, "text") == 0 && argc > 2) {
         const HWND window = FindWindowA(nullptr, argv[2]);
         if (window == nullptr) return 1;
         printText(window, 0);
         EnumChildWindows(window, printText, 0);
-        std::fflush(stdout);
         return 0;
     }
     const HWND show = FindWindowA("glaxen", nullptr);

@@ -11,7 +11,7 @@ namespace {
 
 // The fake the calls record into.
 FakeWindows &fake() {
-    return *fakeWindows();
+    return *fakeWindows;
 }
 // Whether the script makes the call fail.
 bool fails(const char *call) {
@@ -22,10 +22,11 @@ template <typename T = int> T logged(const std::string &line, T answer = 0) {
     fake().calls.push_back(line);
     return answer;
 }
-// Numbers as the log writes them: decimal, or hexadecimal for flags.
+// Numbers as the log writes them, in decimal.
 std::string num(long long value) {
     return std::to_string(value);
 }
+// Flags in hexadecimal.
 std::string hex(unsigned long long value) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%llx", value);
@@ -34,16 +35,14 @@ std::string hex(unsigned long long value) {
 // Names for the handles a test knows, hexadecimal for any other.
 std::string nameOf(const void *handle) {
     if (handle == nullptr) return "null";
-    if (handle == fakeWindow()) return "window";
-    if (handle == fakeInstance()) return "instance";
+    if (handle == kFakeWindow) return "window";
+    if (handle == kFakeInstance) return "instance";
     return hex(reinterpret_cast<uintptr_t>(handle));
 }
 // A rectangle as left,top,right,bottom.
 std::string rectText(const RECT *r) {
     return num(r->left) + "," + num(r->top) + "," + num(r->right) + "," + num(r->bottom);
 }
-
-const HCURSOR kArrow = reinterpret_cast<HCURSOR>(0x55);
 
 // ---------------------------------------------------------------- DirectDraw
 
@@ -70,19 +69,17 @@ IDirectDrawSurfaceVtbl surfaceMethods = [] {
                  STDMETHODCALLTYPE -> HRESULT {
         return logged(self(s).name + ".Flip(" + nameOf(other) + "," + num(flags) + ")", DD_OK);
     };
-    m.GetAttachedSurface = [](IDirectDrawSurface *s, LPDDSCAPS caps, LPDIRECTDRAWSURFACE *back)
+    m.GetAttachedSurface = [](IDirectDrawSurface *, LPDDSCAPS caps, LPDIRECTDRAWSURFACE *back)
                                STDMETHODCALLTYPE -> HRESULT {
-        if (fails("GetAttachedSurface") || caps->dwCaps != DDSCAPS_BACKBUFFER ||
-            &self(s) != fake().primary || !fake().back)
+        if (fails("GetAttachedSurface") || caps->dwCaps != DDSCAPS_BACKBUFFER)
             return DDERR_NOTFOUND;
         *back = static_cast<FakeSurface *>(fake().back);
         return DD_OK;
     };
     m.GetPixelFormat = [](IDirectDrawSurface *, LPDDPIXELFORMAT f) STDMETHODCALLTYPE -> HRESULT {
-        if (f->dwSize != sizeof *f || fails("GetPixelFormat")) return DDERR_INVALIDPARAMS;
-        const FakeWindows &w = fake();
-        f->dwFlags = w.formatFlags, f->dwRGBBitCount = w.formatBits;
-        f->dwRBitMask = w.redMask, f->dwGBitMask = w.greenMask, f->dwBBitMask = w.blueMask;
+        if (f->dwSize != sizeof *f) return DDERR_INVALIDPARAMS;
+        f->dwFlags = fake().formatFlags;
+        f->dwRGBBitCount = fake().formatBits;
         return DD_OK;
     };
     m.IsLost = [](IDirectDrawSurface *s) STDMETHODCALLTYPE -> HRESULT {
@@ -131,11 +128,10 @@ template <typename T, typename Methods> T *made(Methods &methods) {
     return object.get();
 }
 
-// A surface of pitch x height bytes, 0xEE until written.
+// A surface of pitch x height bytes.
 FakeSurface *madeSurface(const char *name, LONG pitch, int height) {
     FakeSurface *s = made<FakeSurface>(surfaceMethods);
-    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch,
-                                            std::vector<uint8_t>(pitch * height, 0xEE)};
+    static_cast<FakeSurfaceMemory &>(*s) = {name, pitch, std::vector<uint8_t>(pitch * height)};
     return s;
 }
 
@@ -175,8 +171,7 @@ IDirectDrawVtbl directDrawMethods = [] {
     };
     // Takes the scripted depths only.
     m.SetDisplayMode = [](IDirectDraw *, DWORD, DWORD, DWORD bits) STDMETHODCALLTYPE -> HRESULT {
-        const bool taken = std::ranges::count(fake().modes, bits) > 0;
-        return taken && !fails("SetDisplayMode") ? DD_OK : DDERR_UNSUPPORTED;
+        return std::ranges::count(fake().modes, bits) > 0 ? DD_OK : DDERR_UNSUPPORTED;
     };
     return m;
 }();
@@ -190,177 +185,146 @@ HRESULT WINAPI directDrawCreate(GUID *guid, IDirectDraw **directDraw, IUnknown *
 
 // ---------------------------------------------------------------- Win32
 
-// The scripted folder or path, as Windows gives it: its length, or the size asked for when it
-// does not fit.
+// The scripted folder or path, cut to the buffer, and its length: a length the buffer cannot hold
+// says it was cut, as Windows' answer does.
 DWORD copied(const std::string &text, LPSTR buffer, DWORD size) {
-    if (text.size() >= size) return size;
-    text.copy(buffer, text.size());
-    buffer[text.size()] = '\0';
+    std::snprintf(buffer, size, "%s", text.c_str());
     return DWORD(text.size());
 }
 
 }  // namespace
 
-// The Win32 table: rectangles' arithmetic is Windows' own; the thread has no messages and no
-// test reads the dialog's boxes (a null, as for DirectDraw, fails the test when called).
-const Win32Api &fakeWin32Api() {
-    static const Win32Api api = {
-        .getModuleHandleA = [](LPCSTR name)
-                                WINAPI -> HMODULE { return name ? nullptr : fakeInstance(); },
-        .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
-            return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
-        },
-        .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
-            return fails("GetProcAddress")
-                       ? nullptr
-                       : reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
-        },
-        // Grows the rectangle as an overlapped window's frame and caption would.
-        .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
-            *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
-            return logged("AdjustWindowRect(style " + hex(style) + ", menu " + num(menu) + ")",
-                          TRUE);
-        },
-        .loadCursorA = [](HINSTANCE instance, LPCSTR name) WINAPI -> HCURSOR {
-            return !instance && name == IDC_ARROW ? kArrow : nullptr;
-        },
-        .registerClassA = [](const WNDCLASSA *c) WINAPI -> ATOM {
-            fake().windowProc = c->lpfnWndProc;
-            return logged("RegisterClassA(" + std::string(c->lpszClassName) + ", style " +
-                              num(c->style) + ", cursor " +
-                              (c->hCursor == kArrow ? "arrow" : nameOf(c->hCursor)) + ")",
-                          ATOM(1));
-        },
-        .createWindowExA = [](DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                              int width, int height, HWND, HMENU, HINSTANCE instance, LPVOID)
-                               WINAPI -> HWND {
-            logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
-                   "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
-                   nameOf(instance) + ")");
-            return fails("CreateWindowExA") ? nullptr : fakeWindow();
-        },
-        .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
-            return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
-        },
-        .showCursor = [](BOOL show)
-                          WINAPI -> int { return logged("ShowCursor(" + num(show) + ")"); },
-        .destroyWindow = [](HWND w) WINAPI -> BOOL {
-            return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
-        },
-        .unregisterClassA = [](LPCSTR name, HINSTANCE instance) WINAPI -> BOOL {
-            return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")",
-                          TRUE);
-        },
-        // The client area, 800 x 600 at (30, 40) on the screen.
-        .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
-            if (w != fakeWindow()) return FALSE;
-            *p = {p->x + 30, p->y + 40};
-            return TRUE;
-        },
-        .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
-            if (w != fakeWindow()) return FALSE;
-            *r = {0, 0, 800, 600};
-            return TRUE;
-        },
-        .offsetRect = OffsetRect,
-        .setRect = SetRect,
-        .defWindowProcA = [](HWND w, UINT message, WPARAM wParam, LPARAM) WINAPI -> LRESULT {
-            return logged("DefWindowProcA(" + nameOf(w) + "," + hex(message) + "," + hex(wParam) +
-                              ")",
-                          LRESULT(0x5EF));
-        },
-        .postQuitMessage = [](int code)
-                               WINAPI -> void { logged("PostQuitMessage(" + num(code) + ")"); },
-        .getForegroundWindow = []() WINAPI -> HWND { return fake().foreground; },
-        .peekMessageA = [](LPMSG, HWND, UINT, UINT, UINT) WINAPI -> BOOL { return FALSE; },
-        .translateMessage = nullptr,
-        .dispatchMessageA = nullptr,
-        .getAsyncKeyState = [](int key) WINAPI -> SHORT {
-            std::deque<SHORT> &states = fake().escapeStates;
-            if (key != VK_ESCAPE || states.empty()) return 0;
-            const SHORT state = states.front();
-            states.pop_front();
-            return state;
-        },
-        .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
-        .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
-            return logged("timeBeginPeriod(" + num(milliseconds) + ")",
-                          fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
-        },
-        .timeEndPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
-            return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
-        },
-        // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never
-        // does.
-        .dialogBoxParamA = [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
-                              LPARAM parameter) WINAPI -> INT_PTR {
-            logged("DialogBoxParamA(" + nameOf(instance) + "," +
-                   num(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," +
-                   num(parameter) + ")");
-            const HWND dialog = reinterpret_cast<HWND>(0xD1A);
-            for (const auto &[message, wParam] : fake().dialog) {
-                logged("procedure(" + hex(message) + "," + hex(wParam) +
-                       ") = " + num(procedure(dialog, message, wParam, 0)));
-                if (fake().dialogEnded) return *fake().dialogEnded;
-            }
-            return -1;
-        },
-        .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
-            return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
-        },
-        .isDlgButtonChecked = nullptr,
-        .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
-            fake().dialogEnded = result;
-            return logged("EndDialog(" + num(result) + ")", TRUE);
-        },
-        .messageBoxA = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) WINAPI -> int {
-            return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
-                              num(type) + ")",
-                          IDOK);
-        },
-        .getCurrentDirectoryA = [](DWORD size, LPSTR folder) WINAPI -> DWORD {
-            return copied(fake().workingFolder, folder, size);
-        },
-        .getModuleFileNameA = [](HMODULE module, LPSTR path, DWORD size) WINAPI -> DWORD {
-            return module ? 0 : copied(fake().programPath, path, size);
-        },
-        // Time passes only here.
-        .sleep = [](DWORD milliseconds) WINAPI -> void { fake().now += milliseconds; },
-        // The current mode's refresh rate, asked for with a record of the right size.
-        .enumDisplaySettingsA = [](LPCSTR device, DWORD mode, DEVMODEA *settings) WINAPI -> BOOL {
-            logged("EnumDisplaySettingsA");
-            if (device || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof *settings ||
-                fails("EnumDisplaySettingsA"))
-                return FALSE;
-            settings->dmDisplayFrequency = fake().refreshRate;
-            return TRUE;
-        },
-    };
-    return api;
-}
+// The Win32 table: rectangles' arithmetic and the arrow cursor are Windows' own; the thread has no
+// messages and no test reads the dialog's boxes (a null, as for DirectDraw, fails the test when
+// called).
+const Win32Api kFakeWin32Api = {
+    .getModuleHandleA = [](LPCSTR name)
+                            WINAPI -> HMODULE { return name ? nullptr : kFakeInstance; },
+    .loadLibraryA = [](LPCSTR) WINAPI -> HMODULE {
+        return fails("LoadLibraryA") ? nullptr : reinterpret_cast<HMODULE>(0x7000);
+    },
+    .getProcAddress = [](HMODULE, LPCSTR) WINAPI -> FARPROC {
+        if (fails("GetProcAddress")) return nullptr;
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void *>(directDrawCreate));
+    },
+    // Grows the rectangle as an overlapped window's frame and caption would.
+    .adjustWindowRect = [](LPRECT r, DWORD style, BOOL menu) WINAPI -> BOOL {
+        *r = {r->left - 8, r->top - 31, r->right + 8, r->bottom + 8};
+        return logged("AdjustWindowRect(style " + hex(style) + ", menu " + num(menu) + ")", TRUE);
+    },
+    .loadCursorA = LoadCursorA,
+    .registerClassA = [](const WNDCLASSA *c) WINAPI -> ATOM {
+        fake().windowProc = c->lpfnWndProc;
+        const bool arrow = c->hCursor == LoadCursorA(nullptr, IDC_ARROW);
+        return logged("RegisterClassA(" + std::string(c->lpszClassName) + ", style " +
+                          num(c->style) + ", cursor " + (arrow ? "arrow" : "other") + ")",
+                      ATOM(1));
+    },
+    .createWindowExA = [](DWORD, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                          int width, int height, HWND, HMENU, HINSTANCE instance, LPVOID)
+                           WINAPI -> HWND {
+        logged("CreateWindowExA(" + std::string(className) + ",'" + title + "'," + hex(style) +
+               "," + num(x) + "," + num(y) + "," + num(width) + "," + num(height) + "," +
+               nameOf(instance) + ")");
+        return fails("CreateWindowExA") ? nullptr : kFakeWindow;
+    },
+    .setForegroundWindow = [](HWND w) WINAPI -> BOOL {
+        return logged("SetForegroundWindow(" + nameOf(w) + ")", TRUE);
+    },
+    .showCursor = [](BOOL show) WINAPI -> int { return logged("ShowCursor(" + num(show) + ")"); },
+    .destroyWindow = [](HWND w) WINAPI -> BOOL {
+        return logged("DestroyWindow(" + nameOf(w) + ")", TRUE);
+    },
+    .unregisterClassA = [](LPCSTR name, HINSTANCE instance) WINAPI -> BOOL {
+        return logged("UnregisterClassA(" + std::string(name) + "," + nameOf(instance) + ")", TRUE);
+    },
+    // The client area, 800 x 600 at (30, 40) on the screen.
+    .clientToScreen = [](HWND w, LPPOINT p) WINAPI -> BOOL {
+        if (w != kFakeWindow) return FALSE;
+        *p = {p->x + 30, p->y + 40};
+        return TRUE;
+    },
+    .getClientRect = [](HWND w, LPRECT r) WINAPI -> BOOL {
+        if (w != kFakeWindow) return FALSE;
+        *r = {0, 0, 800, 600};
+        return TRUE;
+    },
+    .offsetRect = OffsetRect,
+    .setRect = SetRect,
+    .defWindowProcA = [](HWND w, UINT message, WPARAM wParam, LPARAM) WINAPI -> LRESULT {
+        return logged("DefWindowProcA(" + nameOf(w) + "," + hex(message) + "," + hex(wParam) + ")",
+                      LRESULT(0x5EF));
+    },
+    .postQuitMessage = [](int code)
+                           WINAPI -> void { logged("PostQuitMessage(" + num(code) + ")"); },
+    .getForegroundWindow = []() WINAPI -> HWND { return fake().foreground; },
+    .peekMessageA = [](LPMSG, HWND, UINT, UINT, UINT) WINAPI -> BOOL { return FALSE; },
+    .translateMessage = nullptr,
+    .dispatchMessageA = nullptr,
+    .getAsyncKeyState = [](int key) WINAPI -> SHORT {
+        std::deque<SHORT> &states = fake().escapeStates;
+        if (key != VK_ESCAPE || states.empty()) return 0;
+        const SHORT state = states.front();
+        states.pop_front();
+        return state;
+    },
+    .timeGetTime = []() WINAPI -> DWORD { return fake().now; },
+    .timeBeginPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+        return logged("timeBeginPeriod(" + num(milliseconds) + ")",
+                      fails("timeBeginPeriod") ? TIMERR_NOCANDO : TIMERR_NOERROR);
+    },
+    .timeEndPeriod = [](UINT milliseconds) WINAPI -> MMRESULT {
+        return logged("timeEndPeriod(" + num(milliseconds) + ")", TIMERR_NOERROR);
+    },
+    // Sends the scripted messages to the procedure until it ends the dialog; -1 if it never
+    // does.
+    .dialogBoxParamA = [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                          LPARAM parameter) WINAPI -> INT_PTR {
+        logged("DialogBoxParamA(" + nameOf(instance) + "," +
+               num(reinterpret_cast<uintptr_t>(name)) + "," + nameOf(owner) + "," + num(parameter) +
+               ")");
+        const HWND dialog = reinterpret_cast<HWND>(0xD1A);
+        for (const auto &[message, wParam] : fake().dialog) {
+            logged("procedure(" + hex(message) + "," + hex(wParam) +
+                   ") = " + num(procedure(dialog, message, wParam, 0)));
+            if (fake().dialogEnded) return *fake().dialogEnded;
+        }
+        return -1;
+    },
+    .checkDlgButton = [](HWND, int id, UINT state) WINAPI -> BOOL {
+        return logged("CheckDlgButton(" + num(id) + "," + num(state) + ")", TRUE);
+    },
+    .isDlgButtonChecked = nullptr,
+    .endDialog = [](HWND, INT_PTR result) WINAPI -> BOOL {
+        fake().dialogEnded = result;
+        return logged("EndDialog(" + num(result) + ")", TRUE);
+    },
+    .messageBoxA = [](HWND owner, LPCSTR text, LPCSTR caption, UINT type) WINAPI -> int {
+        return logged("MessageBoxA(" + nameOf(owner) + ",'" + text + "','" + caption + "'," +
+                          num(type) + ")",
+                      IDOK);
+    },
+    .getCurrentDirectoryA = [](DWORD size, LPSTR folder) WINAPI -> DWORD {
+        return copied(fake().workingFolder, folder, size);
+    },
+    .getModuleFileNameA = [](HMODULE module, LPSTR path, DWORD size) WINAPI -> DWORD {
+        return module ? 0 : copied(fake().programPath, path, size);
+    },
+    // Time passes only here.
+    .sleep = [](DWORD milliseconds) WINAPI -> void { fake().now += milliseconds; },
+    // The current mode's refresh rate, asked for with a record of the right size.
+    .enumDisplaySettingsA = [](LPCSTR device, DWORD mode, DEVMODEA *settings) WINAPI -> BOOL {
+        logged("EnumDisplaySettingsA");
+        if (device || mode != ENUM_CURRENT_SETTINGS || settings->dmSize != sizeof *settings)
+            return FALSE;
+        settings->dmDisplayFrequency = fake().refreshRate;
+        return TRUE;
+    },
+};
 
 // ---------------------------------------------------------------- the log and the script
 
 int FakeWindows::count(const std::string &prefix) const {
-    return int(std::count_if(calls.begin(), calls.end(), [&](const std::string &c) {
-        return c.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
-
-std::string windowsPath(const std::string &path) {
-    std::string windows = "Z:" + path;
-    std::replace(windows.begin(), windows.end(), '/', '\\');
-    return windows;
-}
-
-FakeWindows *&fakeWindows() {
-    static FakeWindows *current = nullptr;
-    return current;
-}
-
-HINSTANCE fakeInstance() {
-    return reinterpret_cast<HINSTANCE>(0x400000);
-}
-HWND fakeWindow() {
-    return reinterpret_cast<HWND>(0x1234);
+    return int(
+        std::ranges::count_if(calls, [&](const std::string &c) { return c.starts_with(prefix); }));
 }

@@ -17,10 +17,10 @@
 #include <vector>
 
 // The handles the fakes give out.
-HINSTANCE fakeInstance();
-HWND fakeWindow();
+inline const HINSTANCE kFakeInstance = reinterpret_cast<HINSTANCE>(0x400000);
+inline const HWND kFakeWindow = reinterpret_cast<HWND>(0x1234);
 
-// A surface's memory: pitch x height bytes, 0xEE until written.
+// A surface's memory: pitch x height bytes.
 struct FakeSurfaceMemory {
     std::string name;
     LONG pitch = 0;
@@ -28,37 +28,33 @@ struct FakeSurfaceMemory {
     bool lost = false, locked = false;
 };
 
-// One scripted display and what was done to it.
+// One scripted display and what was done to it; a test scripts it with designated initializers.
 struct FakeWindows {
     std::vector<DWORD> modes = {32, 24, 16};  // the depths SetDisplayMode takes
     DWORD formatFlags = DDPF_RGB;             // the primary's pixel format
     DWORD formatBits = 32;
-    DWORD redMask = 0xFF0000, greenMask = 0xFF00, blueMask = 0xFF;
-    LONG pitch = 2560;                            // of the back buffer and the offscreen surface
-    bool videoMemory = true;                      // video-memory surfaces can be made
-    std::vector<std::string> failing;             // calls, by name, that fail
-    std::deque<SHORT> escapeStates;               // GetAsyncKeyState's answers; then 0
-    std::vector<std::pair<UINT, WPARAM>> dialog;  // what DialogBoxParamA sends the procedure
-    DWORD refreshRate = 60;                       // EnumDisplaySettingsA's dmDisplayFrequency
-    HWND foreground = fakeWindow();               // GetForegroundWindow's answer
-    std::string workingFolder = "C:\\show";       // GetCurrentDirectoryA's answer
+    LONG pitch = 2560;                      // of the back buffer and the offscreen surface
+    bool videoMemory = true;                // video-memory surfaces can be made
+    std::vector<std::string> failing = {};  // calls, by name, that fail
+    std::deque<SHORT> escapeStates = {};    // GetAsyncKeyState's answers; then 0
+    std::vector<std::pair<UINT, WPARAM>> dialog = {};  // what DialogBoxParamA sends the procedure
+    DWORD refreshRate = 60;                            // EnumDisplaySettingsA's dmDisplayFrequency
+    HWND foreground = kFakeWindow;                     // GetForegroundWindow's answer
+    std::string workingFolder = "C:\\show";            // GetCurrentDirectoryA's answer
     std::string programPath = "C:\\show\\glaxen.exe";  // GetModuleFileNameA's
 
-    std::vector<std::string> calls;
-    std::vector<std::shared_ptr<void>> objects;  // the DirectDraw objects made, owned here
+    std::vector<std::string> calls = {};
+    std::vector<std::shared_ptr<void>> objects = {};  // the DirectDraw objects made, owned here
     const void *clipper = nullptr;
     FakeSurfaceMemory *primary = nullptr, *back = nullptr, *offscreen = nullptr;
-    WNDPROC windowProc = nullptr;        // from the registered class
-    std::optional<INT_PTR> dialogEnded;  // EndDialog's result
-    DWORD now = 0;                       // timeGetTime: only Sleep moves it
+    WNDPROC windowProc = nullptr;             // from the registered class
+    std::optional<INT_PTR> dialogEnded = {};  // EndDialog's result
+    DWORD now = 0;                            // timeGetTime: only Sleep moves it
 
     int count(const std::string &prefix) const;  // calls that start with prefix
 };
 
-// A path of this machine as a program under Wine names it: on drive Z:, with backslashes.
-std::string windowsPath(const std::string &path);
-
 // The fakes record into this one; each test makes its own. Null between tests.
-FakeWindows *&fakeWindows();
+inline FakeWindows *fakeWindows = nullptr;
 // The Win32 table over the fakes.
-const Win32Api &fakeWin32Api();
+extern const Win32Api kFakeWin32Api;
