@@ -291,6 +291,16 @@ music_heard() {
     echo "ok: silence while the dialog was up ($dialog_level), the music during the show ($show_level)"
 }
 
+# The show's picture, then three seconds recorded of it; Escape ends it with 0. Sets level, the
+# loudness of those three seconds.
+three_seconds_heard() {
+    start_picture
+    local from=$(($(recorded) + 1))
+    wait_until 60 "three seconds recorded of the show" recorded_past $((from + 3))
+    escape_gives 0
+    level=$(level_of "$from" $((from + 3)))
+}
+
 # Started from another folder (a shortcut, or Explorer), the show finds the music beside
 # glaxen.exe: it is heard while the show runs, and no message box comes first.
 music_beside() {
@@ -298,12 +308,7 @@ music_beside() {
     start_wine 640x480x24 640x480
     mkdir "$work/elsewhere"
     start_show "$run/glaxen.exe" "$work/elsewhere"
-    start_picture
-    local from=$(($(recorded) + 1))
-    wait_until 60 "three seconds recorded of the show" recorded_past $((from + 3))
-    escape_gives 0
-    local level
-    level=$(level_of "$from" $((from + 3)))
+    three_seconds_heard
     holds "$(sed 's/rms=\([0-9.]*\).*/\1/' <<<"$level")" ">" 0.02 ||
         fail "no music heard, started from another folder: $level"
     grep -q "cannot play" "$work/app.log" && fail "the show could not play its music"
@@ -326,12 +331,7 @@ no_music() {
         grep -qF "$part" "$work/box.txt" || fail "the box does not say '$part': $(cat "$work/box.txt")"
     done
     xdotool key Return
-    start_picture
-    local from=$(($(recorded) + 1))
-    wait_until 60 "three seconds recorded of the show" recorded_past $((from + 3))
-    escape_gives 0
-    local level
-    level=$(level_of "$from" $((from + 3)))
+    three_seconds_heard
     grep -q '^rms=0.00000 peak=0.00000' <<<"$level" || fail "sound with no music: $level"
     echo "ok: the box said: $(grep -F "$(basename "$music")" "$work/box.txt"); then silence ($level) until Escape"
 }
