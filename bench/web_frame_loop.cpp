@@ -1,6 +1,6 @@
 // web_frame_loop: the work of one of the page's frames, without music, with the browser driving
-// the loop (emscripten_set_main_loop) and no ASYNCIFY: the core's frame, the presenter's copy,
-// the RGBA pass, the canvas. web_bench.mjs sets its cost against the page's own, whose one
+// the loop (emscripten_set_main_loop) and no ASYNCIFY: the core's frame, the RGBA pass into the
+// target, the canvas. web_bench.mjs sets its cost against the page's own, whose one
 // blocking routine ASYNCIFY suspends at every animation frame.
 #include "common/random.h"
 #include "display/pixel_converters.h"
@@ -8,7 +8,6 @@
 
 #include <emscripten.h>
 
-#include <cstring>
 #include <vector>
 
 // clang-format off
@@ -46,8 +45,7 @@ void frame() {
     ShowBuffers &b = showBuffers();
     const auto t = static_cast<int32_t>(nowMs() - loop.start);
     renderShowFrame(b, loop.font, loop.swarm, t, t);
-    std::memcpy(loop.target.data(), b.frame, sizeof b.frame);
-    convertPixelsRgba(loop.target.data(), static_cast<int>(loop.target.size()));
+    convertPixelsRgba(loop.target.data(), b.frame, kScreenPixels);
     putFrame(loop.target.data(), kScreenWidth, kScreenHeight);
 }
 

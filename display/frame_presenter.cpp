@@ -61,7 +61,7 @@ int presenterOpen(FramePresenter &p, const char *title, int width, int height, b
 
     p.format = d.format(d.user);
     if (!p.format.rgb) return fail("the display's colours are palette-indexed");
-    p.converter = requestConverter(p.format.bitCount);
+    p.converter = requestConverter(p.format.bitCount, p.format.rgbaBytes);
     if (p.converter == nullptr) return fail("no pixel converter for the display's format");
     p.opened = true;
     p.active = true;

@@ -12,9 +12,10 @@
 
 // The display's pixel format as the presenter sees it.
 struct DisplayFormat {
-    bool rgb;           // false for palette-indexed formats: no converter can serve them
-    int bitCount;       // what requestConverter is asked for: 32, 24, 16, 15, ...
-    int bytesPerPixel;  // bytes one display pixel takes
+    bool rgb;                // false for palette-indexed formats: no converter can serve them
+    int bitCount;            // what requestConverter is asked for: 32, 24, 16, 15, ...
+    int bytesPerPixel;       // bytes one display pixel takes
+    bool rgbaBytes = false;  // 32 bits laid out as the bytes R, G, B, A (a canvas's order)
 };
 
 // The display services a presenter drives, in the order open and close use them. A step a

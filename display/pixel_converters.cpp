@@ -12,22 +12,24 @@ namespace {
 // One row of the selection table.
 struct ConverterEntry {
     int bitCount;
+    bool rgbaBytes;
     int bytesPerPixel;
     PixelConverter convert;
 };
 
 // Compared in this order; the first match wins.
 constexpr ConverterEntry kConverters[] = {
-    {32, 4, copyPixels32},     // XRGB words as they are
-    {24, 3, convertPixels24},  // packed B, G, R
-    {16, 2, convertPixels16},  // 5-6-5
-    {15, 2, convertPixels15},  // 5-5-5
+    {32, false, 4, copyPixels32},      // XRGB words as they are
+    {32, true, 4, convertPixelsRgba},  // a canvas's R, G, B, A bytes
+    {24, false, 3, convertPixels24},   // packed B, G, R
+    {16, false, 2, convertPixels16},   // 5-6-5
+    {15, false, 2, convertPixels15},   // 5-5-5
 };
 
-// The table row for bitCount, or nullptr.
-const ConverterEntry *findConverter(int bitCount) {
+// The table row for bitCount and byte order, or nullptr.
+const ConverterEntry *findConverter(int bitCount, bool rgbaBytes) {
     for (const ConverterEntry &entry : kConverters)
-        if (entry.bitCount == bitCount) return &entry;
+        if (entry.bitCount == bitCount && entry.rgbaBytes == rgbaBytes) return &entry;
     return nullptr;
 }
 
@@ -40,14 +42,14 @@ inline void store16(uint8_t *at, uint32_t w) {
 }  // namespace
 
 // The converter for bitCount, or nullptr.
-PixelConverter requestConverter(int bitCount) {
-    const ConverterEntry *entry = findConverter(bitCount);
+PixelConverter requestConverter(int bitCount, bool rgbaBytes) {
+    const ConverterEntry *entry = findConverter(bitCount, rgbaBytes);
     return entry ? entry->convert : nullptr;
 }
 
 // Destination bytes per pixel for bitCount, or 0.
 int converterBytesPerPixel(int bitCount) {
-    const ConverterEntry *entry = findConverter(bitCount);
+    const ConverterEntry *entry = findConverter(bitCount, false);
     return entry ? entry->bytesPerPixel : 0;
 }
 
@@ -90,10 +92,13 @@ void convertPixels15(void *destination, const Pixel *source, int count) {
     }
 }
 
-// Red and blue trade places in the little-endian word; the top byte becomes 255.
-void convertPixelsRgba(uint32_t *pixels, int count) {
+// Red and blue trade places in the little-endian word; the top byte becomes 255. Whole words
+// in and out, so the loop vectorizes.
+void convertPixelsRgba(void *destination, const Pixel *source, int count) {
+    uint8_t *out = static_cast<uint8_t *>(destination);
     for (int i = 0; i < count; ++i) {
-        const uint32_t p = pixels[i];
-        pixels[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+        const uint32_t p = source[i];
+        const uint32_t rgba = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+        std::memcpy(out + 4 * i, &rgba, 4);
     }
 }

@@ -10,8 +10,9 @@
 // be aligned; exactly count * bytes-per-pixel bytes are written, nothing else.
 using PixelConverter = void (*)(void *destination, const Pixel *source, int count);
 
-// The converter for a display's bit count (32, 24, 16 or 15), or nullptr for any other.
-PixelConverter requestConverter(int bitCount);
+// The converter for a display's bit count (32, 24, 16 or 15; 32 also as the bytes R, G, B, A),
+// or nullptr for any other.
+PixelConverter requestConverter(int bitCount, bool rgbaBytes = false);
 
 // Bytes one destination pixel takes at this bit count, or 0 when there is no converter.
 int converterBytesPerPixel(int bitCount);
@@ -25,5 +26,6 @@ void convertPixels16(void *destination, const Pixel *source, int count);
 // 15 bits, 5-5-5: bit 15 zero, red 14-10, green 9-5, blue 4-0, little-endian.
 void convertPixels15(void *destination, const Pixel *source, int count);
 
-// In place, for a canvas: the bytes red, green, blue, 255 (opaque), whatever bits 31-24 were.
-void convertPixelsRgba(uint32_t *pixels, int count);
+// 32 bits for a canvas: the bytes red, green, blue, 255 (opaque), whatever bits 31-24 were.
+// destination may be source itself.
+void convertPixelsRgba(void *destination, const Pixel *source, int count);

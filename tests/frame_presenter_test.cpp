@@ -93,9 +93,9 @@ const std::string kWindowOpen =
 
 }  // namespace
 
-// The display's bit count alone picks the converter; palette-indexed and unsupported formats
-// make open fail. The clearing passes zero the mode's bytes of each row, before the format is
-// asked for. A present converts once when the rows lie back to back, else once a row, each at
+// The display's bit count and byte order pick the converter; palette-indexed and unsupported
+// formats make open fail. The clearing passes zero the mode's bytes of each row, before the format
+// is asked for. A present converts once when the rows lie back to back, else once a row, each at
 // its pitch, the gap after it untouched.
 TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
     const struct {
@@ -106,6 +106,7 @@ TEST(FramePresenter, FormatAndPitchDecideTheConverterCalls) {
     } cases[] = {
         {{true, 32, 4}, 4096, 480, copyPixels32},
         {{true, 32, 4}, 2560, 1, copyPixels32},
+        {{true, 32, 4, true}, 2560, 1, convertPixelsRgba},
         {{true, 24, 3}, 4096, 480, convertPixels24},
         {{true, 16, 2}, 4096, 480, convertPixels16},
         {{true, 15, 2}, 1280, 1, convertPixels15},

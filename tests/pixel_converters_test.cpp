@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // Each value through every converter, written at an odd address to prove no alignment is assumed.
@@ -42,28 +43,35 @@ TEST(PixelConverters, TellingValues) {
         convertPixels15(out + 1, &c.v, 1);
         EXPECT_EQ(out[1] | out[2] << 8, c.w15) << std::hex << "15 bits of 0x" << c.v;
 
-        uint32_t canvas = c.v;
-        convertPixelsRgba(&canvas, 1);
-        EXPECT_EQ(std::memcmp(&canvas, c.rgba, 4), 0) << std::hex << "RGBA of 0x" << c.v;
+        convertPixelsRgba(out + 1, &c.v, 1);
+        EXPECT_EQ(std::memcmp(out + 1, c.rgba, 4), 0) << std::hex << "RGBA of 0x" << c.v;
     }
 }
 
-// A 640-pixel row: every converter writes exactly count x bytes-per-pixel bytes, in order; no
-// bit count past these four has a converter.
+// A 641-pixel row (no multiple of a vector): every converter writes exactly count x
+// bytes-per-pixel bytes, in order; no bit count past these has a converter. RGBA also in place.
 TEST(PixelConverters, RowSpansAreExact) {
+    constexpr int kCount = 641;
     EXPECT_EQ(requestConverter(64), nullptr);
-    std::vector<Pixel> row(640);
-    for (int i = 0; i < 640; ++i) row[i] = 0x9E3779B9u * (i + 1);
-    for (int bits : {32, 24, 16, 15}) {
+    EXPECT_EQ(requestConverter(24, true), nullptr);
+    std::vector<Pixel> row(kCount);
+    for (int i = 0; i < kCount; ++i) row[i] = 0x9E3779B9u * (i + 1);
+    for (auto [bits, rgba] :
+         {std::pair{32, false}, {32, true}, {24, false}, {16, false}, {15, false}}) {
         const int bytes = converterBytesPerPixel(bits);
-        std::vector<uint8_t> out(640 * 4 + 16, 0x5C);
-        requestConverter(bits)(out.data(), row.data(), 640);
-        EXPECT_EQ(out[640 * bytes], 0x5C) << bits << " bits wrote past the row";
+        const PixelConverter convert = requestConverter(bits, rgba);
+        std::vector<uint8_t> out(kCount * 4 + 16, 0x5C);
+        convert(out.data(), row.data(), kCount);
+        EXPECT_EQ(out[kCount * bytes], 0x5C) << bits << " bits wrote past the row";
         std::vector<uint8_t> one(4);
-        for (int i = 0; i < 640; i += 37) {
-            requestConverter(bits)(one.data(), &row[i], 1);
+        for (int i = 0; i < kCount; i += 37) {
+            convert(one.data(), &row[i], 1);
             ASSERT_EQ(std::memcmp(&out[i * bytes], one.data(), bytes), 0)
                 << bits << " bits, pixel " << i << " differs from a one-pixel conversion";
         }
+        if (!rgba) continue;
+        std::vector<Pixel> inPlace = row;
+        convert(inPlace.data(), inPlace.data(), kCount);
+        EXPECT_EQ(std::memcmp(inPlace.data(), out.data(), kCount * 4), 0) << "RGBA in place";
     }
 }

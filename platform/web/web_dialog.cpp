@@ -97,7 +97,7 @@ int webStartDialog(WebPlatform &p, ShowSettings *settings) {
                             canvas.begin() +
                                 static_cast<ptrdiff_t>(dialogTop() + y) * kScreenWidth +
                                 dialogLeft());
-            convertPixelsRgba(canvas.data(), static_cast<int>(canvas.size()));
+            convertPixelsRgba(canvas.data(), canvas.data(), static_cast<int>(canvas.size()));
             browserPutPixels(canvas.data(), kScreenWidth, kScreenHeight);
             int x = 0, y = 0;
             const BrowserInput input = browserNextInput(&x, &y);

@@ -1,6 +1,6 @@
 // The presenter's display in a page: the canvas, full screen asked of the browser when the
-// show opens full screen, the target a frame-sized buffer of 32-bit pixels turned into opaque
-// RGBA in place and put on the canvas; each frame then waits for the page's next animation
+// show opens full screen, the target a frame-sized buffer that the presenter fills with opaque
+// RGBA pixels, put on the canvas as they are; each frame then waits for the page's next animation
 // frame, which does not come while the page is hidden: the show pauses there.
 #include "platform/web/web_browser.h"
 #include "platform/web/web_platform.h"
@@ -60,9 +60,9 @@ bool createTarget(void *user, int width, int height) {
     return true;
 }
 
-// 32-bit pixels as the show's own, 0x00RRGGBB.
+// 32-bit pixels as a canvas takes them: the bytes R, G, B, A.
 DisplayFormat format(void *) {
-    return {true, 32, 4};
+    return {true, 32, 4, true};
 }
 
 // A canvas is never lost.
@@ -71,21 +71,20 @@ bool isLost(void *) {
 }
 void restore(void *) {}
 
-// The whole target.
+// The whole target, which the presenter then fills: the frame's RGBA pass.
 bool lock(void *user, void **pixels, int *pitch) {
     WebDisplay &d = displayOf(user);
     if (d.target.empty()) return false;
+    browserMark(kMarkRgba);
     *pixels = d.target.data();
     *pitch = d.width * 4;
     return true;
 }
 void unlock(void *) {}
 
-// Opaque RGBA in place, on the canvas, then the wait for the next animation frame.
+// The target on the canvas, then the wait for the next animation frame.
 void show(void *user) {
     WebDisplay &d = displayOf(user);
-    browserMark(kMarkRgba);
-    convertPixelsRgba(d.target.data(), static_cast<int>(d.target.size()));
     browserPutPixels(d.target.data(), d.width, d.height);
     ++d.shown;
     if (d.waitForFrames)
