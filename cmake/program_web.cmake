@@ -8,7 +8,8 @@
 set(page_code ${PROJECT_SOURCE_DIR}/platform/web/web_page.js)
 add_executable(glaxen glaxen_web.cpp)
 target_link_libraries(glaxen PRIVATE glaxen_web)
-target_link_options(glaxen PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+target_link_options(glaxen PRIVATE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sASYNCIFY_IGNORE_INDIRECT
+                    "-sASYNCIFY_ADD=['__original_main','presenterService*','virtualShowPlatform*']"
                     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=16MB -sENVIRONMENT=web
                     -sFORCE_FILESYSTEM --pre-js ${page_code})
 set_target_properties(glaxen PROPERTIES SUFFIX .js LINK_DEPENDS ${page_code})
