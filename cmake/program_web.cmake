@@ -2,9 +2,14 @@
 # page's waits (animation frames, input, the music, fetches), and the page's own code
 # (platform/web/web_page.js) run before it, as soon as glaxen.js is. No threads: a plain static
 # host cannot send the headers that shared memory needs. The music is decoded as it plays, so
-# the heap stays at its start whatever the music's length. What ASYNCIFY costs a frame against a
-# loop the browser drives (web_frame_loop, below) is in make bench-web; such a loop would need
-# a main routine that runs one frame a call.
+# the heap stays at its start whatever the music's length.
+# ASYNCIFY instruments only what can be on the stack at a wait. Calls through a table are taken
+# not to wait (the swarm's and the decoder's are hot and never do), but for the callers whose
+# table calls reach one, named as the optimizer leaves them: main, into which the main routine
+# is inlined (the dialog, the presenter), the presenter's service, which holds presenterPresent,
+# and the virtual platform's (the test mode). The page's tests run every wait and would trap on
+# a wait below an uninstrumented call. So instrumented, a frame costs what it costs in a loop the browser drives (web_frame_loop,
+# below; make bench-web): a main routine that runs one frame a call would gain nothing.
 set(page_code ${PROJECT_SOURCE_DIR}/platform/web/web_page.js)
 add_executable(glaxen glaxen_web.cpp)
 target_link_libraries(glaxen PRIVATE glaxen_web)
