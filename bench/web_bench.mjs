@@ -4,8 +4,9 @@
 // after its animation frame (median and 95th percentile), part by part (the core's frame, the
 // spectrum read, the RGBA pass, putImageData), the page's thread's CPU time a frame (which a
 // busy machine does not stretch), and the memory (the WebAssembly heap, and every process of the
-// browser's, proportional set sizes summed); ASYNCIFY's cost: the CPU time a frame of the page
-// without music against that of the same frame in a loop the browser drives (web_frame_loop);
+// browser's, proportional set sizes summed); ASYNCIFY's cost: the CPU time a frame of the same
+// work in a loop the browser drives (web_frame_loop) and in a blocking loop ASYNCIFY suspends
+// (web_frame_wait), and of the page without music;
 // and the spectrum's delay behind the output, from a stream of clicks served as the music: when
 // the click's bin peaks against when the page's heard position reaches the click's first frame.
 // Usage: GLAXEN_WEB=build/web GLAXEN_NATIVE=build/release node bench/web_bench.mjs
@@ -34,7 +35,8 @@ const clicks = JSON.parse(execFileSync(path.join(native, 'bench/audio/audio_late
 const clickServer = await serve([work, site]);
 const silentServer = await serve([site], { missing: ['qx-331b_051224.ogg'] });
 const loopFolder = path.join(site, '..', 'web-cmake', 'bench');
-fs.writeFileSync(path.join(work, 'loop.html'), '<!doctype html><body style="margin:0"><script src="web_frame_loop.js"></script>');
+for (const loop of ['web_frame_loop', 'web_frame_wait'])
+  fs.writeFileSync(path.join(work, `${loop}.html`), `<!doctype html><body style="margin:0"><script src="${loop}.js"></script>`);
 const loopServer = await serve([work, loopFolder]);
 
 // The CPU time the page's thread spends a frame over seconds, the frames counted by frames().
@@ -81,7 +83,7 @@ for (const engine of engines) {
     }
     if (engine !== 'chromium') console.log(`${engine}: only Chromium slows its CPU on request: no 6x figures`);
 
-    // ASYNCIFY's cost: the page without music against the same frames in a browser-driven loop.
+    // ASYNCIFY's cost: the same frame's work in the two loops, and the page without music.
     const silent = await browser.open(silentServer.url);
     await pageReady(silent);
     await silent.press('Enter');
@@ -89,13 +91,21 @@ for (const engine of engines) {
     await sleep(2000);
     const withAsyncify = await cpuPerFrame(browser, () => silent.eval(() => glaxenPage.shownFrames), 10);
     await silent.close();
-    const loop = await browser.open(`${loopServer.url}loop.html`);
-    await waitUntil(60, 'the loop', () => loop.eval(() => globalThis.frameLoop && frameLoop.frames > 0));
-    await sleep(2000);
-    const browserDriven = await cpuPerFrame(browser, () => loop.eval(() => frameLoop.frames), 10);
-    await loop.close();
-    console.log(`${engine}: a frame without music, the page's thread's CPU: ${ms(withAsyncify)} under ASYNCIFY, ` +
-                `${ms(browserDriven)} in a loop the browser drives`);
+    // The two loops take turns, five runs each, so that a busy moment of the machine's does not
+    // land on one of them alone.
+    const loops = { web_frame_loop: [], web_frame_wait: [] };
+    for (let run = 0; run < 5; ++run) {
+      for (const name of Object.keys(loops)) {
+        const loop = await browser.open(`${loopServer.url}${name}.html`);
+        await waitUntil(60, name, () => loop.eval(() => globalThis.frameLoop && frameLoop.frames > 0));
+        await sleep(1500);
+        loops[name].push(await cpuPerFrame(browser, () => loop.eval(() => frameLoop.frames), 6));
+        await loop.close();
+      }
+    }
+    const runs = (values) => `${ms(quantile(values, 0.5))} (of ${values.map((v) => v.toFixed(2)).join(', ')})`;
+    console.log(`${engine}: a frame without music, the page's thread's CPU, median of five runs: ${runs(loops.web_frame_loop)} ` +
+                `in a loop the browser drives, ${runs(loops.web_frame_wait)} in one ASYNCIFY suspends; the page ${ms(withAsyncify)}`);
 
     // The spectrum's delay behind the output.
     const page = await browser.open(clickServer.url);

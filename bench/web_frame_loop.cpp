@@ -1,7 +1,8 @@
-// web_frame_loop: the work of one of the page's frames, without music, with the browser driving
-// the loop (emscripten_set_main_loop) and no ASYNCIFY: the core's frame, the RGBA pass into the
-// target, the canvas. web_bench.mjs sets its cost against the page's own, whose one
-// blocking routine ASYNCIFY suspends at every animation frame.
+// web_frame_loop: the work of one of the page's frames, without music: the core's frame, the
+// RGBA pass into the target, the canvas. Built twice: with the browser driving the loop
+// (emscripten_set_main_loop) and no ASYNCIFY; and, as web_frame_wait (GLAXEN_FRAME_WAIT), in
+// one blocking loop that ASYNCIFY suspends at every animation frame, as the page's routine is.
+// web_bench.mjs sets the two against each other, and against the page.
 #include "common/random.h"
 #include "display/pixel_converters.h"
 #include "show/show_frame.h"
@@ -27,6 +28,12 @@ EM_JS(void, putFrame, (const uint32_t *rgba, int width, int height), {
 EM_JS(double, nowMs, (), {
     return performance.now();
 });
+
+#ifdef GLAXEN_FRAME_WAIT
+EM_ASYNC_JS(void, nextAnimationFrame, (), {
+    await new Promise((resolve) => requestAnimationFrame(resolve));
+});
+#endif
 // clang-format on
 
 namespace {
@@ -59,5 +66,12 @@ int main() {
     loop.swarm.init(kScreenWidth, kScreenHeight);
     loop.target.assign(kScreenPixels, 0);
     loop.start = nowMs();
+#ifdef GLAXEN_FRAME_WAIT
+    for (;;) {
+        frame();
+        nextAnimationFrame();
+    }
+#else
     emscripten_set_main_loop(frame, 0, false);
+#endif
 }
