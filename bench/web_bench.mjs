@@ -89,7 +89,7 @@ for (const engine of engines) {
     await silent.press('Enter');
     await waitUntil(60, 'the silent show', () => silent.eval(() => glaxenPage.phase === 'show'));
     await sleep(2000);
-    const withAsyncify = await cpuPerFrame(browser, () => silent.eval(() => glaxenPage.shownFrames), 10);
+    const pageCpu = await cpuPerFrame(browser, () => silent.eval(() => glaxenPage.shownFrames), 10);
     await silent.close();
     // The two loops take turns, five runs each, so that a busy moment of the machine's does not
     // land on one of them alone.
@@ -105,7 +105,7 @@ for (const engine of engines) {
     }
     const runs = (values) => `${ms(quantile(values, 0.5))} (of ${values.map((v) => v.toFixed(2)).join(', ')})`;
     console.log(`${engine}: a frame without music, the page's thread's CPU, median of five runs: ${runs(loops.web_frame_loop)} ` +
-                `in a loop the browser drives, ${runs(loops.web_frame_wait)} in one ASYNCIFY suspends; the page ${ms(withAsyncify)}`);
+                `in a loop the browser drives, ${runs(loops.web_frame_wait)} in one ASYNCIFY suspends; the page ${ms(pageCpu)}`);
 
     // The spectrum's delay behind the output.
     const page = await browser.open(clickServer.url);

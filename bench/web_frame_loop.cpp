@@ -1,8 +1,8 @@
 // web_frame_loop: the work of one of the page's frames, without music: the core's frame, the
 // RGBA pass into the target, the canvas. Built twice: with the browser driving the loop
 // (emscripten_set_main_loop) and no ASYNCIFY; and, as web_frame_wait (GLAXEN_FRAME_WAIT), in
-// one blocking loop that ASYNCIFY suspends at every animation frame, as the page's routine is.
-// web_bench.mjs sets the two against each other, and against the page.
+// one blocking loop that ASYNCIFY suspends at every animation frame. web_bench.mjs sets the two
+// against each other, and against the page, whose frames the browser drives.
 #include "common/random.h"
 #include "display/pixel_converters.h"
 #include "show/show_frame.h"

@@ -1,6 +1,6 @@
 // The page's calls (see web_browser.h), in JavaScript on emscripten's EM_JS, most of them
-// reaching the page's own code (web_page.js). The waits (animation frames, input, fetches, the
-// music) suspend the show's one blocking routine under ASYNCIFY (EM_ASYNC_JS) and resume it
+// reaching the page's own code (web_page.js). The waits (the frames' run, input, fetches, the
+// music) suspend the program's one blocking routine under ASYNCIFY (EM_ASYNC_JS) and resume it
 // when the browser has the answer. Each is called through a function of this file: emscripten's
 // linker keeps an EM_ASYNC_JS only for calls from its own object file.
 #include "platform/web/web_browser.h"
@@ -37,13 +37,23 @@ EM_JS(void, browserPutPixels, (const uint32_t *rgba, int width, int height), {
     }
 });
 
-EM_ASYNC_JS(void, browserNextAnimationFrameJs, (), {
-    await new Promise((resolve) => requestAnimationFrame(resolve));
-    if (glaxenPage.timings) glaxenPage.marks[0] = performance.now();
-});
-
-EM_ASYNC_JS(void, browserYieldJs, (), {
-    await new Promise((resolve) => setTimeout(resolve, 0));
+// The frames are called from the page's own callbacks, while the routine that asked for them
+// stays suspended: a frame itself never waits.
+EM_ASYNC_JS(void, browserRunFramesJs, (int frame, void *user, int paced), {
+    const page = glaxenPage;
+    const call = getWasmTableEntry(frame);
+    const unpacedRun = 30;  // frames between the page's turns when unpaced
+    await new Promise((resolve) => {
+        const atAnimationFrame = () => {
+            if (page.timings) page.marks[0] = performance.now();
+            if (call(user)) requestAnimationFrame(atAnimationFrame); else resolve();
+        };
+        const unpaced = () => {
+            for (let i = 0; i < unpacedRun; ++i) if (!call(user)) return resolve();
+            setTimeout(unpaced, 0);
+        };
+        if (paced) requestAnimationFrame(atAnimationFrame); else unpaced();
+    });
 });
 
 EM_ASYNC_JS(int, browserNextInputJs, (int *x, int *y), {
@@ -211,12 +221,8 @@ EM_JS(void, browserAudioSetGain, (double gain), {
 // this file.
 extern "C" {
 
-void browserNextAnimationFrame() {
-    browserNextAnimationFrameJs();
-}
-
-void browserYield() {
-    browserYieldJs();
+void browserRunFrames(bool (*frame)(void *user), void *user, bool paced) {
+    browserRunFramesJs(static_cast<int>(reinterpret_cast<intptr_t>(frame)), user, paced ? 1 : 0);
 }
 
 int browserFetchFile(const char *path) {

@@ -27,11 +27,10 @@ void browserStart(int width, int height);
 // Puts width x height RGBA pixels (opaque) on the canvas.
 void browserPutPixels(const uint32_t *rgba, int width, int height);
 
-// Waits for the page's next animation frame: none come while the page is hidden.
-void browserNextAnimationFrame();
-
-// Lets the page run its events (a test run that does not wait for animation frames).
-void browserYield();
+// Calls frame(user) until it returns false: paced, once at each of the page's animation frames
+// (none come while the page is hidden); else as fast as the page's events allow (a test run),
+// every few frames letting them run. Returns when the last call has.
+void browserRunFrames(bool (*frame)(void *user), void *user, bool paced);
 
 // Waits for a key, a click on the canvas or a tap; a click's canvas pixel in *x, *y.
 BrowserInput browserNextInput(int *x, int *y);

@@ -1,13 +1,11 @@
 // The presenter's display in a page: the canvas, full screen asked of the browser when the
 // show opens full screen, the target a frame-sized buffer that the presenter fills with opaque
-// RGBA pixels, put on the canvas as they are; each frame then waits for the page's next animation
-// frame, which does not come while the page is hidden: the show pauses there.
+// RGBA pixels, put on the canvas as they are. The frames run at the page's animation frames,
+// which do not come while the page is hidden: the show pauses there.
 #include "platform/web/web_browser.h"
 #include "platform/web/web_platform.h"
 
 namespace {
-
-constexpr uint32_t kYieldEvery = 30;  // frames between the test mode's pauses for the page
 
 // The display behind a device table's user pointer.
 WebDisplay &displayOf(void *user) {
@@ -82,25 +80,14 @@ bool lock(void *user, void **pixels, int *pitch) {
 }
 void unlock(void *) {}
 
-// The target on the canvas, then the wait for the next animation frame.
+// The target on the canvas.
 void show(void *user) {
     WebDisplay &d = displayOf(user);
     browserPutPixels(d.target.data(), d.width, d.height);
-    ++d.shown;
-    if (d.waitForFrames)
-        browserNextAnimationFrame();
-    else if (d.shown % kYieldEvery == 0)
-        browserYield();
 }
 
-// A present that showed nothing waits for the page's next animation frame all the same (the
-// test mode, which waits for none, lets the page run instead).
-void waitFrame(void *user) {
-    if (displayOf(user).waitForFrames)
-        browserNextAnimationFrame();
-    else
-        browserYield();
-}
+// Nothing: the page's animation frames pace the frames (webRunFrames).
+void waitFrame(void *) {}
 
 // The target goes.
 void destroyChain(void *user) {
@@ -119,6 +106,11 @@ void unregisterClass(void *) {}
 void unloadDisplay(void *) {}
 
 }  // namespace
+
+// The show's frames at the page's animation frames, or unpaced in the test mode.
+void webRunFrames(WebPlatform &platform, bool (*frame)(void *user), void *user) {
+    browserRunFrames(frame, user, platform.display.waitForFrames);
+}
 
 // The device table over the page's canvas.
 PresenterDevice webPresenterDevice(WebPlatform &platform) {

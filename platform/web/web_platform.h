@@ -15,14 +15,13 @@
 #include <cstdint>
 #include <vector>
 
-// The presenter's canvas: the target the frames are converted into, made opaque RGBA in place
-// before it is put on the canvas.
+// The presenter's canvas: the target the frames are converted into, as opaque RGBA, and put on
+// the canvas from.
 struct WebDisplay {
     std::vector<uint32_t> target;
     int width = 0, height = 0;
     bool fullscreen = false;
-    bool waitForFrames = true;  // each frame waits for the page's next animation frame
-    uint32_t shown = 0;         // frames put on the canvas, for the test mode's pauses
+    bool waitForFrames = true;  // one frame at each of the page's animation frames
 };
 
 // The test mode, from the page's address: ?test&seed=N&spectrum=FILE|silent&fps=N&capture=K,...
@@ -55,6 +54,10 @@ bool webPlatformInit(WebPlatform &platform);
 
 // The show's service tables for the next run: the presenter and audio start afresh.
 ShowPlatform webShowPlatform(WebPlatform &platform);
+
+// Runs frame(user) at each of the page's animation frames, or as fast as the page allows in the
+// test mode, until it returns false; the frames never wait themselves (web_display.cpp).
+void webRunFrames(WebPlatform &platform, bool (*frame)(void *user), void *user);
 
 // ---------------------------------------------------------------- shared by the platform's files
 
