@@ -109,7 +109,7 @@ void unloadDisplay(void *) {}
 
 // The show's frames at the page's animation frames, or unpaced in the test mode.
 void webRunFrames(WebPlatform &platform, bool (*frame)(void *user), void *user) {
-    browserRunFrames(frame, user, platform.display.waitForFrames);
+    browserRunFrames(frame, user, platform.display.paced);
 }
 
 // The device table over the page's canvas.

@@ -35,7 +35,7 @@ ShowPlatform webShowPlatform(WebPlatform &platform) {
     audioRelease(platform.audio);
     platform.audio.backend = webAudioBackend(&platform.audioDevice);
     if (platform.test.on) {
-        platform.display.waitForFrames = false;
+        platform.display.paced = false;
         return webTestPlatform(platform, presenterService(&platform.presenter));
     }
 

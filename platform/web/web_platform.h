@@ -21,7 +21,7 @@ struct WebDisplay {
     std::vector<uint32_t> target;
     int width = 0, height = 0;
     bool fullscreen = false;
-    bool waitForFrames = true;  // one frame at each of the page's animation frames
+    bool paced = true;  // a frame at each animation frame; the test mode runs them unpaced
 };
 
 // The test mode, from the page's address: ?test&seed=N&spectrum=FILE|silent&fps=N&capture=K,...
